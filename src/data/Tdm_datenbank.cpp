@@ -1,0 +1,264 @@
+#include "data/Tdm_datenbank.h"
+
+#include "data/Schema.h"
+#include "shell/Fehler.h"
+
+#include <QSqlError>
+#include <QUrl>
+
+namespace {
+
+DatenbankFehler fehler(const QSqlError& e, const QString& sql = {}) {
+    QString text = e.text().trimmed();
+    if (!sql.isEmpty()) text += QStringLiteral("\n") + sql;
+    return DatenbankFehler(text);
+}
+
+QSqlDatabase sqliteOeffnen(const QString& name, const QString& datei) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(datei);
+    // Another register may hold the write lock for a moment: wait, don't fail.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+    if (!db.open()) throw fehler(db.lastError());
+    QSqlQuery q(db);
+    // A committed sale must survive a power cut.
+    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
+        if (!q.exec(QLatin1String(pragma))) throw fehler(q.lastError(), QLatin1String(pragma));
+    return db;
+}
+
+QString text(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toString(); }
+int ganz(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toInt(); }
+double zahl(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toDouble(); }
+double zahl(const QSqlRecord& r, const QString& spalte) { return r.value(spalte).toDouble(); }
+
+} // namespace
+
+Tdm_datenbank::Tdm_datenbank(const QString& name)
+    : m_hauptName(name), m_lokalName(name + QStringLiteral("_Lokal")),
+      m_dialekt(SqlDialect::fuer(QStringLiteral("QSQLITE"))), m_lokalDialekt(SqlDialect::fuer(QStringLiteral("QSQLITE"))) {}
+
+Tdm_datenbank::~Tdm_datenbank() { Trennen(); }
+
+void Tdm_datenbank::schliessen(const QString& name) noexcept {
+    for (auto it = m_abfragen.begin(); it != m_abfragen.end();) {
+        if (it.key().startsWith(name + QLatin1Char('\x1f'))) it = m_abfragen.erase(it);
+        else ++it;
+    }
+    if (!QSqlDatabase::contains(name)) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void Tdm_datenbank::Trennen() noexcept {
+    schliessen(m_hauptName);
+    schliessen(m_lokalName);
+    m_tiefe = 0;
+}
+
+void Tdm_datenbank::HauptdatenbankOeffnen(const QString& dateiOderAdresse) {
+    schliessen(m_hauptName);
+    if (dateiOderAdresse.startsWith(QLatin1String("postgresql://")) ||
+        dateiOderAdresse.startsWith(QLatin1String("postgres://"))) {
+        const QUrl url(dateiOderAdresse);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_hauptName);
+        if (!db.isValid()) throw DatenbankFehler(QStringLiteral("PostgreSQL-Treiber (QPSQL) ist nicht installiert."));
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+        if (!db.open()) throw fehler(db.lastError());
+        m_dialekt = SqlDialect::fuer(QStringLiteral("QPSQL"));
+    } else {
+        sqliteOeffnen(m_hauptName, dateiOderAdresse);
+        m_dialekt = SqlDialect::fuer(QStringLiteral("QSQLITE"));
+    }
+    QSqlDatabase db = haupt();
+    if (Schema::istLeer(db)) Schema::hauptdatenbankAnlegen(db, *m_dialekt);
+}
+
+void Tdm_datenbank::LokaleDatenbankOeffnen(const QString& datei) {
+    schliessen(m_lokalName);
+    QSqlDatabase db = sqliteOeffnen(m_lokalName, datei);
+    if (!db.tables().contains(QStringLiteral("Artikelpositionen"), Qt::CaseInsensitive))
+        Schema::lokaldatenbankAnlegen(db, *m_lokalDialekt);
+}
+
+bool Tdm_datenbank::hauptOffen() const {
+    return QSqlDatabase::contains(m_hauptName) && QSqlDatabase::database(m_hauptName, false).isOpen();
+}
+bool Tdm_datenbank::lokalOffen() const {
+    return QSqlDatabase::contains(m_lokalName) && QSqlDatabase::database(m_lokalName, false).isOpen();
+}
+
+QSqlDatabase Tdm_datenbank::haupt() const { return QSqlDatabase::database(m_hauptName, false); }
+QSqlDatabase Tdm_datenbank::lokal() const { return QSqlDatabase::database(m_lokalName, false); }
+
+QSqlQuery& Tdm_datenbank::abfrage(const QSqlDatabase& db, const QString& sql) {
+    const QString schluessel = db.connectionName() + QLatin1Char('\x1f') + sql;
+    auto it = m_abfragen.find(schluessel);
+    if (it == m_abfragen.end()) {
+        QSqlQuery q(db);
+        if (!q.prepare(sql)) throw fehler(q.lastError(), sql);
+        it = m_abfragen.insert(schluessel, std::move(q));
+    }
+    it->finish();
+    return *it;
+}
+
+QSqlQuery& Tdm_datenbank::ausfuehren(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
+    QSqlQuery& q = abfrage(db, sql);
+    for (int i = 0; i < werte.size(); ++i) q.bindValue(i, werte.at(i));
+    if (!q.exec()) throw fehler(q.lastError(), sql);
+    return q;
+}
+
+int Tdm_datenbank::maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
+    QSqlQuery& q = ausfuehren(db, sql, werte);
+    if (!q.next()) return -1;
+    const int naechste = q.value(0).toInt() + 1; // MAX over no rows reads as 0
+    q.finish();
+    return naechste;
+}
+
+int Tdm_datenbank::NaechsteBarverkaufNr() {
+    return maxPlusEins(haupt(), QStringLiteral("select Max(Barverkauf_nr) as LetzteNummer\nfrom Barverkaeufe"));
+}
+
+int Tdm_datenbank::NeueBarverkaufspositionID() {
+    return maxPlusEins(haupt(), QStringLiteral("SELECT MAX(ID_Barverkaufspositionen)  AS MaxNummer\nFROM Barverkaeufe"));
+}
+
+int Tdm_datenbank::NeueArtikelpositionID() {
+    return maxPlusEins(lokal(), QStringLiteral("select MAX(ID_Artikelposition) as MaxNummer\nfrom Artikelpositionen"));
+}
+
+int Tdm_datenbank::NeueKassenbuchID(int firma) {
+    return maxPlusEins(haupt(),
+                       QStringLiteral("SELECT MAX(ID_Kassenbuch)  AS MaxNummer\nFROM Kassenbuch\nwhere\nFirma=:pfirma"),
+                       {firma});
+}
+
+TArtikelDaten Tdm_datenbank::ArtikelDatenLesen(const QString& artikel) {
+    TArtikelDaten a;
+    QSqlQuery& q = ausfuehren(haupt(), QStringLiteral("select * from Artikelstamm\nwhere\nArtikel =:partikel"), {artikel});
+    if (!q.next()) return a;
+    const QSqlRecord r = q.record();
+    q.finish();
+    a.gefunden = true;
+    a.Artikel = text(r, "Artikel");
+    a.Name_AR = text(r, "Name_AR");
+    a.Name_AR_e = text(r, "Name_AR_e");
+    a.Name_AR_f = text(r, "Name_AR_f");
+    a.Name_AR_s = text(r, "Name_AR_s");
+    a.Name_AR_n = text(r, "Name_AR_n");
+    a.Einheit = text(r, "Einheit");
+    a.Artikelgruppe = ganz(r, "Artikelgruppe");
+    a.Rabattfaehig = ganz(r, "Rabattfaehig") == 1;
+    a.ErloesKontoInland = text(r, "ErloesKontoInland");
+    a.ErloesKontoAusland = text(r, "ErloesKontoAusland");
+    a.ErloesKontoEU = text(r, "ErloesKontoEU");
+    a.MWST = ganz(r, "MWST");
+    a.Einkaufspreis = zahl(r, "Einkaufspreis");
+    a.Lieferant1Einkaufspreis = zahl(r, "Lieferant1Einkaufspreis");
+    a.Lieferant2Einkaufspreis = zahl(r, "Lieferant2Einkaufspreis");
+    a.Lieferant1 = ganz(r, "Lieferant1");
+    a.Lieferant2 = ganz(r, "Lieferant2");
+    a.FremdartikelnummerLieferant1 = text(r, "FremdartikelnummerLieferant1");
+    a.FremdartikelnummerLieferant2 = text(r, "FremdartikelnummerLieferant2");
+    a.Lagerbestand = zahl(r, "Lagerbestand");
+    a.ID_GS = ganz(r, "ID_GS");
+    for (int i = 0; i < 30; ++i) a.Lager[i] = zahl(r, QStringLiteral("Lager%1").arg(i + 1));
+    a.IstKuechenArtikel = ganz(r, "IstKuechenArtikel");
+    a.IstSchankArtikel = ganz(r, "IstSchankArtikel");
+    a.Lagerfuehrung = ganz(r, "Lagerfuehrung") == 1;
+    for (int i = 0; i < 6; ++i) a.Preis[i] = zahl(r, QStringLiteral("Preis%1").arg(i + 1));
+    for (int i = 0; i < 3; ++i) {
+        a.Betrag_Verminderung[i] = zahl(r, QStringLiteral("Betrag_Verminderung_%1").arg(i + 1));
+        a.Menge_Verminderung[i] = zahl(r, QStringLiteral("Menge_Verminderung_%1").arg(i + 1));
+    }
+    a.NichtSteuerpflichtig = ganz(r, "NichtSteuerpflichtig") == 1;
+    a.HatSeriennummern = ganz(r, "HatSeriennummern") == 1;
+    a.PLU = ganz(r, "PLU");
+    a.PreisAenderbar = ganz(r, "PreisAenderbar") == 1;
+    a.AnzahlTickets = ganz(r, "AnzahlTickets");
+    a.UmrechnungAEHinWEH = zahl(r, "UmrechnungAEHinWEH");
+    return a;
+}
+
+QString Tdm_datenbank::ArtikelVonBarcode(const QString& barcode) {
+    QSqlQuery& q = ausfuehren(haupt(), QStringLiteral("select Artikel from Artikelstamm\nwhere\nEANCode =:pbarcode"),
+                              {barcode});
+    QString artikel = q.next() ? q.value(0).toString() : QStringLiteral("-17");
+    q.finish();
+    return artikel;
+}
+
+TEinstellungen Tdm_datenbank::EinstellungenLesen() {
+    TEinstellungen e;
+    QSqlQuery& q = ausfuehren(haupt(), QStringLiteral("select * from Einstellungen"));
+    if (!q.next()) return e;
+    const QSqlRecord r = q.record();
+    q.finish();
+    e.gefunden = true;
+    e.ArtikelPreisart = r.value(QStringLiteral("ArtikelPreisart")).isNull() ? -1 : ganz(r, "ArtikelPreisart");
+    e.WebShopServerName = text(r, "WebShopServerName");
+    e.WebShopDatenbankname = text(r, "WebShopDatenbankname");
+    e.WebShopBenutzer = text(r, "WebShopBenutzer");
+    e.WebShopPasswort = text(r, "WebShopPasswort");
+    e.ServerFuerMobileKasseAktiv = ganz(r, "ServerFuerMobileKasseAktiv") == 1;
+    e.KassenID = text(r, "KassenID");
+    e.RKSV = ganz(r, "RKSV");
+    return e;
+}
+
+void Tdm_datenbank::KassenIDSpeichern(const QString& kassenId) {
+    QSqlDatabase db = haupt();
+    if (!dialekt().spalten(db, QStringLiteral("Einstellungen")).contains(QLatin1String("KassenID"), Qt::CaseInsensitive))
+        return; // an older database gains the column through the upgrade button
+    ausfuehren(db, QStringLiteral("update Einstellungen set KassenID = ?"), {kassenId});
+}
+
+void Tdm_datenbank::RKSVSpeichern(bool an) {
+    QSqlDatabase db = haupt();
+    if (!dialekt().spalten(db, QStringLiteral("Einstellungen")).contains(QLatin1String("RKSV"), Qt::CaseInsensitive))
+        return;
+    ausfuehren(db, QStringLiteral("update Einstellungen set RKSV = ?"), {an ? 1 : 0});
+}
+
+void Tdm_datenbank::ProtokollEintragen(const QString& benutzer, const QString& text, const QDateTime& zeit) noexcept {
+    try {
+        if (!hauptOffen()) return;
+        ausfuehren(haupt(),
+                   QStringLiteral("insert into Protokoll (DatumZeit, Aufzeichnung, Benutzer) values (?, ?, ?)"),
+                   {dialekt().zeit(zeit), text.left(255), benutzer.left(50)});
+    } catch (...) {
+        // The audit log must never stop the register.
+    }
+}
+
+void Tdm_datenbank::ProtokollBereinigen(const QDate& heute) {
+    ausfuehren(haupt(), QStringLiteral("delete from Protokoll\nwhere\nDatumZeit <:pdatum"),
+               {dialekt().zeit(QDateTime(heute.addDays(-3650), QTime(0, 0)))});
+}
+
+QStringList Tdm_datenbank::SchemaAktualisieren() {
+    m_abfragen.clear(); // statements prepared against the old column list
+    QSqlDatabase db = haupt();
+    return Schema::aktualisieren(db, dialekt());
+}
+
+QStringList Tdm_datenbank::SchemaErweitern() {
+    m_abfragen.clear();
+    QSqlDatabase db = haupt();
+    return Schema::erweitern(db, dialekt());
+}
+
+void BenutzerStempeln(QSqlRecord& zeile, const QString& benutzer, const QDateTime& zeit, const SqlDialect& d) {
+    zeile.setValue(QStringLiteral("Benutzer"), benutzer.left(50));
+    zeile.setValue(QStringLiteral("Benutzerdatum"), d.zeit(zeit));
+}

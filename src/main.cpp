@@ -1,0 +1,3 @@
+#include "shell/Programmstart.h"
+
+int main(int argc, char** argv) { return Programmstart(argc, argv); }
