@@ -46,7 +46,7 @@ QByteArray aesCtr(const QByteArray& schluessel, const QByteArray& iv, const QByt
 QByteArray base64Streng(const QByteArray& text, QByteArray::Base64Options optionen, const QString& was) {
     auto ergebnis = QByteArray::fromBase64Encoding(text, optionen | QByteArray::AbortOnBase64DecodingErrors);
     if (!ergebnis || text.isEmpty())
-        eingabeFehler(QStringLiteral("%1 ist kein gültiger Base64-Text").arg(was));
+        eingabeFehler(QStringLiteral("%1: kein gültiger Base64-Text").arg(was));
     return *ergebnis;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -12,9 +13,10 @@ enum Programm { ATrust, QrCode, Png2Bmp };
 struct Falsch {
     const char* name;
     Programm programm;
-    QString parameter; // "$D" stands for the Sicherungen folder; split like the register's command line
+    QString parameter; // split like the register's command line; "$D" is the Sicherungen folder, "$LEER" an empty argument
     int code;          // expected exit code, 0: any non-zero
 };
+void PrintTo(const Falsch& p, std::ostream* os) { *os << p.name; }
 
 const QString kKey = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=";
 const QString kJws = "eyJhbGciOiJFUzI1NiJ9.X1IxLUFUMV94.c2ln";
@@ -40,7 +42,8 @@ TEST_P(FalscheEingabeTest, FehlerOhneErgebnisdatei) {
     const Falsch& f = GetParam();
     const QStringList vorher = dateienIn(D);
     const QStringList karteVorher = dateienIn(kartenOrdner);
-    const QStringList args = zerlegen(QString(f.parameter).replace("$D", D));
+    QStringList args = zerlegen(QString(f.parameter).replace("$D", D));
+    args.replaceInStrings(QRegularExpression("^\\$LEER$"), QString());
     const Lauf lauf = f.programm == ATrust ? atrustArgs(args) : f.programm == QrCode ? qrcode(args) : png2bmpcmd(args);
 
     ASSERT_FALSE(lauf.abgestuerzt) << lauf.fehler.constData();
@@ -69,21 +72,21 @@ INSTANTIATE_TEST_SUITE_P(
         Falsch{"optionDoppelt", ATrust, " --zdaid --outfile $DATrustZDA.txt --outfile $Dzwei.txt", 9},
         // signing and encoding
         Falsch{"signjwsOhneWert", ATrust, " --signjws --outfile $DATrustSignJWS.txt", 9},
-        Falsch{"signjwsLeer", ATrust, " --signjws \"\" --outfile $DATrustSignJWS.txt", 9},
+        Falsch{"signjwsLeer", ATrust, " --signjws $LEER --outfile $DATrustSignJWS.txt", 9},
         Falsch{"signjwsZuLang", ATrust, " --signjws " + kLang + " --outfile $DATrustSignJWS.txt", 9},
         Falsch{"base64urlZuLang", ATrust, " --base64url_encode " + kLang + " --outfile $DATrustBase64Url.txt", 9},
-        Falsch{"hashLeer", ATrust, " --hash_sig_voriger_beleg \"\" --outfile $DATrustVorigerBeleg.txt", 9},
+        Falsch{"hashLeer", ATrust, " --hash_sig_voriger_beleg $LEER --outfile $DATrustVorigerBeleg.txt", 9},
         // turnover counter
         Falsch{"umsatzBuchstaben", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 12a" + kAes, 9},
         Falsch{"umsatzKomma", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 12,50" + kAes, 9},
-        Falsch{"umsatzLeer", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz \"\"" + kAes, 9},
+        Falsch{"umsatzLeer", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz $LEER" + kAes, 9},
         Falsch{"umsatzUeberlauf", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 9223372036854775808" + kAes, 9},
         Falsch{"umsatzFehlt", ATrust, " --aes_encrypt --aes_key " + kKey + kAes, 9},
         Falsch{"schluesselZuKurz", ATrust, " --aes_encrypt --aes_key AAECAwQFBgcICQoLDA0ODw== --umsatz 1" + kAes, 9},
         Falsch{"schluesselKeinBase64", ATrust, " --aes_encrypt --aes_key nicht*base64 --umsatz 1" + kAes, 9},
         Falsch{"kassenidLeer", ATrust,
                " --aes_encrypt --aes_key " + kKey +
-                   " --umsatz 1 --kassenid \"\" --belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
+                   " --umsatz 1 --kassenid $LEER --belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
                9},
         Falsch{"belegnummerFehlt", ATrust,
                " --aes_encrypt --aes_key " + kKey + " --umsatz 1 --kassenid K --outfile $DATrustUmsatzZaehlerEncoded.txt",

@@ -46,6 +46,7 @@ struct Zustand {
     void (*vorbereiten)(const QString& karte, const QString& fremdeKarte);
     int code;
 };
+void PrintTo(const Zustand& p, std::ostream* os) { *os << p.name; }
 
 void nichts(const QString&, const QString&) {}
 void ordnerLoeschen(const QString& k, const QString&) { QDir(k).removeRecursively(); }
@@ -91,6 +92,7 @@ struct Software {
     const char* inhalt; // nullptr: no file
     int code;
 };
+void PrintTo(const Software& p, std::ostream* os) { *os << p.name; }
 
 class SoftwareTest : public SignaturkarteTest, public ::testing::WithParamInterface<Software> {};
 
@@ -127,6 +129,7 @@ struct Fundort {
     const char* xdg;   // XDG_DATA_HOME
     const char* zda;   // the card expected to answer
 };
+void PrintTo(const Fundort& p, std::ostream* os) { *os << p.name; }
 
 class FundortTest : public SignaturkarteTest, public ::testing::WithParamInterface<Fundort> {};
 
@@ -225,6 +228,7 @@ struct Kartenbefehl {
     const char* datei;
     bool brauchtKarte;
 };
+void PrintTo(const Kartenbefehl& p, std::ostream* os) { *os << p.name; }
 
 class KartenbefehlTest : public SignaturkarteTest, public ::testing::WithParamInterface<Kartenbefehl> {
   protected:

@@ -41,6 +41,7 @@ struct Vektor {
     const char* ivHex;
     const char* verschluesselt;
 };
+void PrintTo(const Vektor& v, std::ostream* os) { *os << v.kasse << " " << v.beleg << " " << v.umsatz; }
 
 class UmsatzVektorTest : public SignaturkarteTest, public ::testing::WithParamInterface<Vektor> {};
 
@@ -74,6 +75,7 @@ struct Zaehler {
     const char* kasse;
     const char* beleg;
 };
+void PrintTo(const Zaehler& p, std::ostream* os) { *os << p.name; }
 
 class UmsatzTest : public SignaturkarteTest, public ::testing::WithParamInterface<Zaehler> {};
 
@@ -131,6 +133,7 @@ struct Nutzdaten {
     const char* name;
     QByteArray payload;
 };
+void PrintTo(const Nutzdaten& p, std::ostream* os) { *os << p.name; }
 
 class JwsTest : public SignaturkarteTest, public ::testing::WithParamInterface<Nutzdaten> {};
 

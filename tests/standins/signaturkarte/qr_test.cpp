@@ -109,6 +109,7 @@ struct TseQr {
     const char* stufe;
     int groesse;
 };
+void PrintTo(const TseQr& p, std::ostream* os) { *os << p.stufe; }
 
 class TseQrTest : public SignaturkarteTest, public ::testing::WithParamInterface<TseQr> {};
 
