@@ -3,6 +3,7 @@
 #include "shell/Fehler.h"
 
 #include <QDate>
+#include <algorithm>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -326,6 +327,15 @@ QStringList Schema::aktualisieren(QSqlDatabase& db, const SqlDialect& d) {
         if (*e.standard) sql += QStringLiteral(" DEFAULT ") + QLatin1String(e.standard);
         ausfuehren(db, sql, &gelaufen);
     }
+    // Anything else an older sale table lacks: later steps and the archive
+    // moves rely on the full column set.
+    const QStringList vorhanden = d.spalten(db, QStringLiteral("Barverkaeufe"));
+    for (const Spalte& s : barverkaufSpalten()) {
+        if (vorhanden.contains(s.name, Qt::CaseInsensitive)) continue;
+        QString sql = QStringLiteral("ALTER TABLE Barverkaeufe ADD %1 %2").arg(s.name, d.typ(s.typ, s.laenge));
+        if (!s.standard.isEmpty()) sql += QStringLiteral(" DEFAULT ") + s.standard;
+        ausfuehren(db, sql, &gelaufen);
+    }
     return gelaufen;
 }
 
@@ -336,8 +346,16 @@ QStringList Schema::erweitern(QSqlDatabase& db, const SqlDialect& d) {
         ausfuehren(db, QStringLiteral("ALTER TABLE Einstellungen ADD RKSV %1").arg(d.typ(T::SmallInt, 0)), &gelaufen);
     if (!spalten.contains(QLatin1String("KassenID"), Qt::CaseInsensitive))
         ausfuehren(db, QStringLiteral("ALTER TABLE Einstellungen ADD KassenID %1").arg(d.typ(T::Text, 100)), &gelaufen);
-    // The archive table must carry exactly the sale table's columns: rows move with "select *".
-    if (d.spalten(db, QStringLiteral("BarverkaeufeVerschieben")).isEmpty())
-        ausfuehren(db, createTable(tab("BarverkaeufeVerschieben", barverkaufSpalten()), d), &gelaufen);
+    // The archive must carry the sale table's columns in the same order: rows move with "select *".
+    if (d.spalten(db, QStringLiteral("BarverkaeufeVerschieben")).isEmpty()) {
+        const QList<Spalte> definiert = barverkaufSpalten();
+        Tabelle archiv = tab("BarverkaeufeVerschieben", {});
+        for (const QString& name : d.spalten(db, QStringLiteral("Barverkaeufe"))) {
+            auto it = std::find_if(definiert.begin(), definiert.end(),
+                                   [&name](const Spalte& s) { return s.name.compare(name, Qt::CaseInsensitive) == 0; });
+            archiv.spalten << (it != definiert.end() ? *it : Spalte{name, T::Memo, 0, false, {}});
+        }
+        ausfuehren(db, createTable(archiv, d), &gelaufen);
+    }
     return gelaufen;
 }

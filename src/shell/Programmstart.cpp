@@ -8,6 +8,37 @@
 #include "shell/Tfrm_barverkauf.h"
 
 #include <QDir>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPaar[2] = {-1, -1};
+
+void beiSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPaar[0], &c, 1);
+}
+
+// A shutdown of the machine or "kill" ends the register through its normal
+// close: settings saved, audit entry written, databases closed.
+void beendenBeiSignal(QWidget* fenster) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPaar) != 0) return;
+    auto* melder = new QSocketNotifier(g_signalPaar[1], QSocketNotifier::Read, fenster);
+    QObject::connect(melder, &QSocketNotifier::activated, fenster, [fenster] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(g_signalPaar[1], &c, 1);
+        fenster->close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = beiSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+} // namespace
 
 int Programmstart(int argc, char** argv) {
     KassenAnwendung app(argc, argv);
@@ -32,6 +63,7 @@ int Programmstart(int argc, char** argv) {
     if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
         QGuiApplication::platformName() == QLatin1String("vnc"))
         fenster.resize(1280, 800);
+    beendenBeiSignal(&fenster);
     fenster.showMaximized();
     return app.exec();
 }

@@ -145,6 +145,12 @@ void Tfrm_barverkauf::startAbbrechen(const QString& meldung) {
 }
 
 bool Tfrm_barverkauf::FormShow() {
+    const bool ok = startAblauf();
+    emit startBeendet(ok);
+    return ok;
+}
+
+bool Tfrm_barverkauf::startAblauf() {
     Einstellungen& e = *m_einstellungen;
 
     if (!pinPruefen()) {
@@ -272,22 +278,24 @@ void Tfrm_barverkauf::verstecktesUmschalten(const QString& schluessel) {
 bool Tfrm_barverkauf::eventFilter(QObject* objekt, QEvent* ereignis) {
     const bool druck = ereignis->type() == QEvent::KeyPress;
     const bool los = ereignis->type() == QEvent::KeyRelease;
-    if ((!druck && !los) || !isActiveWindow()) return QWidget::eventFilter(objekt, ereignis);
+    if ((!druck && !los) || !objekt->isWidgetType() || !isActiveWindow()) return QWidget::eventFilter(objekt, ereignis);
     auto* taste = static_cast<QKeyEvent*>(ereignis);
-    if (taste->isAutoRepeat()) return QWidget::eventFilter(objekt, ereignis);
-    // A key event travels up the parent chain and passes here once per widget: act once.
-    if (!objekt->isWidgetType() || (taste == m_letzteTaste && taste->timestamp() == m_letzteZeit))
+    if (taste->isAutoRepeat() || !(taste->modifiers() & Qt::ShiftModifier) || !los)
         return QWidget::eventFilter(objekt, ereignis);
-    m_letzteTaste = taste;
-    m_letzteZeit = taste->timestamp();
-    const bool shift = taste->modifiers() & Qt::ShiftModifier;
-    if (los && shift && taste->key() == Qt::Key_F2) {
-        if (QWidget* b = findChild<QWidget*>(QStringLiteral("btn_upgrade"))) b->setVisible(!b->isVisible());
-    } else if (los && shift && taste->key() == Qt::Key_F3) {
+    // The window sees these keys before its controls; consuming them stops the
+    // event from travelling on to the parents and acting twice.
+    switch (taste->key()) {
+    case Qt::Key_F2:
+        if (QWidget* b = findChild<QWidget*>(QStringLiteral("btn_upgrade"))) b->setVisible(b->isHidden());
+        return true;
+    case Qt::Key_F3:
         verstecktesUmschalten(QStringLiteral("sw_kassenbuch.Enabled"));
-    } else if (los && shift && taste->key() == Qt::Key_F4) {
+        return true;
+    case Qt::Key_F4:
         verstecktesUmschalten(QStringLiteral("ed_netzlaufwerkordner.Visible"));
         verstecktesUmschalten(QStringLiteral("lbl_netzlaufwerkordner.Visible"));
+        return true;
+    default:
+        return QWidget::eventFilter(objekt, ereignis);
     }
-    return QWidget::eventFilter(objekt, ereignis);
 }

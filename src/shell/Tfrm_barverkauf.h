@@ -23,7 +23,7 @@ public:
     Anwendungszustand& zustand() { return m_zustand; }
     const QString& datenordner() const { return m_datenordner; }
 
-    // The start-up sequence; false when it was abandoned.
+    // The start-up sequence; false when it was abandoned. Database failures raise.
     bool FormShow();
     void lbl_betragDblClick();
     void btn_schliessenClick();
@@ -33,6 +33,9 @@ public:
     // Writes an audit row with the register's (empty) user name, cut to 150 characters.
     void protokoll(const QString& text);
 
+signals:
+    void startBeendet(bool erfolgreich);
+
 protected:
     void showEvent(QShowEvent* ereignis) override;
     void closeEvent(QCloseEvent* ereignis) override;
@@ -41,6 +44,7 @@ protected:
 private:
     void aufbauen();
     void einstellungenSeitenAufbauen(QTabWidget* innen);
+    bool startAblauf();
     bool pinPruefen();
     void startAbbrechen(const QString& meldung);
     void tabSichtbar(const char* name, bool sichtbar);
@@ -56,8 +60,6 @@ private:
     QWidget* m_fuss = nullptr;
     KassenSeite* m_kasse = nullptr;
     EinstellungenSeite* m_einstellungenSeite = nullptr;
-    const QEvent* m_letzteTaste = nullptr;
-    quint64 m_letzteZeit = 0;
     bool m_gestartet = false;
     bool m_geschlossen = false;
 };
