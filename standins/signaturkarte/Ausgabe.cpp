@@ -16,8 +16,7 @@ namespace sigkarte {
 namespace {
 
 void ordnerAnlegen(const QString& pfad) {
-    if (pfad.isEmpty())
-        eingabeFehler(QStringLiteral("leerer Dateiname für die Ausgabe"));
+    if (pfad.isEmpty()) eingabeFehler(QStringLiteral("leerer Dateiname für die Ausgabe"));
     const QString ordner = QFileInfo(pfad).absolutePath();
     if (!QDir().mkpath(ordner))
         throw Fehler{ExitAusgabe, QStringLiteral("Ordner %1 kann nicht angelegt werden").arg(ordner)};
@@ -25,8 +24,8 @@ void ordnerAnlegen(const QString& pfad) {
 
 void abschliessen(QSaveFile& datei) {
     if (!datei.commit())
-        throw Fehler{ExitAusgabe,
-                     QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(datei.fileName(), datei.errorString())};
+        throw Fehler{ExitAusgabe, QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                                      .arg(datei.fileName(), datei.errorString())};
 }
 
 } // namespace
@@ -35,7 +34,8 @@ void ergebnisSchreiben(const QString& pfad, const QByteArray& inhalt) {
     ordnerAnlegen(pfad);
     QSaveFile datei(pfad);
     if (!datei.open(QIODevice::WriteOnly) || datei.write(inhalt) != inhalt.size())
-        throw Fehler{ExitAusgabe, QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, datei.errorString())};
+        throw Fehler{ExitAusgabe,
+                     QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, datei.errorString())};
     abschliessen(datei);
 }
 
@@ -43,10 +43,13 @@ void bildSchreiben(const QString& pfad, const QImage& bild, const char* format) 
     ordnerAnlegen(pfad);
     QSaveFile datei(pfad);
     if (!datei.open(QIODevice::WriteOnly))
-        throw Fehler{ExitAusgabe, QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, datei.errorString())};
+        throw Fehler{ExitAusgabe,
+                     QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, datei.errorString())};
     QImageWriter schreiber(&datei, format);
     if (!schreiber.write(bild))
-        throw Fehler{ExitAusgabe, QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, schreiber.errorString())};
+        throw Fehler{
+            ExitAusgabe,
+            QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(pfad, schreiber.errorString())};
     abschliessen(datei);
 }
 

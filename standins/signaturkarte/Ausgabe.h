@@ -11,7 +11,8 @@ namespace sigkarte {
 void ergebnisSchreiben(const QString& pfad, const QByteArray& inhalt);
 void bildSchreiben(const QString& pfad, const QImage& bild, const char* format);
 
-// Runs body() with the full argument list (program name first) and turns a Fehler into a message on stderr and its exit code.
+// Runs body() with the full argument list (program name first) and turns a Fehler into a message on stderr
+// and its exit code.
 int mitFehlerbehandlung(const char* programm, int (*body)(const QStringList&), const QStringList& args);
 
 } // namespace sigkarte

@@ -19,6 +19,8 @@ struct Fehler {
     QString text;
 };
 
-[[noreturn]] inline void eingabeFehler(const QString& text) { throw Fehler{ExitEingabe, text}; }
+[[noreturn]] inline void eingabeFehler(const QString& text) {
+    throw Fehler{ExitEingabe, text};
+}
 
 } // namespace sigkarte

@@ -30,11 +30,12 @@ bool zdaGueltig(const QString& zda) {
     return muster.match(zda).hasMatch();
 }
 
-QString umgebung(const char* name) { return qEnvironmentVariable(name); }
+QString umgebung(const char* name) {
+    return qEnvironmentVariable(name);
+}
 
 QString datenOrdner() {
-    if (const QString home = umgebung("ORVENPOS_HOME"); !home.isEmpty())
-        return home;
+    if (const QString home = umgebung("ORVENPOS_HOME"); !home.isEmpty()) return home;
     if (const QString xdg = umgebung("XDG_DATA_HOME"); !xdg.isEmpty())
         return xdg + QStringLiteral("/orvenpos");
     return umgebung("HOME") + QStringLiteral("/.local/share/orvenpos");
@@ -42,8 +43,7 @@ QString datenOrdner() {
 
 std::shared_ptr<BIO> dateiBio(const QString& pfad) {
     QFile datei(pfad);
-    if (!datei.open(QIODevice::ReadOnly))
-        return nullptr;
+    if (!datei.open(QIODevice::ReadOnly)) return nullptr;
     const QByteArray inhalt = datei.readAll();
     BIO* bio = BIO_new(BIO_s_mem());
     BIO_write(bio, inhalt.constData(), int(inhalt.size()));
@@ -53,8 +53,7 @@ std::shared_ptr<BIO> dateiBio(const QString& pfad) {
 std::shared_ptr<X509> zertifikatLesen(const QString& ordner, const char* name) {
     auto bio = dateiBio(ordner + '/' + QLatin1String(name));
     X509* x = bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr;
-    if (!x)
-        karteDefekt(ordner, QStringLiteral("%1 fehlt oder ist kein Zertifikat").arg(QLatin1String(name)));
+    if (!x) karteDefekt(ordner, QStringLiteral("%1 fehlt oder ist kein Zertifikat").arg(QLatin1String(name)));
     return std::shared_ptr<X509>(x, X509_free);
 }
 
@@ -70,8 +69,7 @@ QString hexOhneNullen(const ASN1_INTEGER* serial) {
 QByteArray derBase64(X509* x) {
     unsigned char* der = nullptr;
     const int laenge = i2d_X509(x, &der);
-    if (laenge <= 0)
-        throw Fehler{ExitKeineKarte, QStringLiteral("Zertifikat lässt sich nicht kodieren")};
+    if (laenge <= 0) throw Fehler{ExitKeineKarte, QStringLiteral("Zertifikat lässt sich nicht kodieren")};
     QByteArray text = QByteArray(reinterpret_cast<const char*>(der), laenge).toBase64();
     OPENSSL_free(der);
     return text;
@@ -94,8 +92,7 @@ QByteArray pem(int (*schreiben)(BIO*, void*), void* objekt) {
 
 std::shared_ptr<EVP_PKEY> neuerSchluessel() {
     EVP_PKEY* k = EVP_EC_gen("P-256");
-    if (!k)
-        anlegenFehler("EC-Schlüssel");
+    if (!k) anlegenFehler("EC-Schlüssel");
     return std::shared_ptr<EVP_PKEY>(k, EVP_PKEY_free);
 }
 
@@ -103,12 +100,10 @@ std::shared_ptr<EVP_PKEY> neuerSchluessel() {
 // non-zero first one keep that padding from ever changing ours.
 void zufallsSeriennummer(X509* x) {
     unsigned char bytes[8];
-    if (RAND_bytes(bytes, sizeof bytes) != 1)
-        anlegenFehler("Zufallszahlen");
+    if (RAND_bytes(bytes, sizeof bytes) != 1) anlegenFehler("Zufallszahlen");
     bytes[0] = 0x10 | (bytes[0] & 0x6F);
     std::shared_ptr<BIGNUM> bn(BN_bin2bn(bytes, sizeof bytes, nullptr), BN_free);
-    if (!bn || !BN_to_ASN1_INTEGER(bn.get(), X509_get_serialNumber(x)))
-        anlegenFehler("Seriennummer");
+    if (!bn || !BN_to_ASN1_INTEGER(bn.get(), X509_get_serialNumber(x))) anlegenFehler("Seriennummer");
 }
 
 void erweiterung(X509* x, X509* aussteller, int nid, const char* wert) {
@@ -116,8 +111,7 @@ void erweiterung(X509* x, X509* aussteller, int nid, const char* wert) {
     X509V3_set_ctx_nodb(&ctx);
     X509V3_set_ctx(&ctx, aussteller, x, nullptr, nullptr, 0);
     X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, wert);
-    if (!ext || !X509_add_ext(x, ext, -1))
-        anlegenFehler("Zertifikatserweiterung");
+    if (!ext || !X509_add_ext(x, ext, -1)) anlegenFehler("Zertifikatserweiterung");
     X509_EXTENSION_free(ext);
 }
 
@@ -126,8 +120,8 @@ std::shared_ptr<X509> zertifikatAusstellen(EVP_PKEY* schluessel, const char* nam
     std::shared_ptr<X509> x(X509_new(), X509_free);
     X509_NAME* subjekt = X509_get_subject_name(x.get());
     auto eintrag = [&](const char* feld, const char* wert) {
-        X509_NAME_add_entry_by_txt(subjekt, feld, MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(wert), -1,
-                                   -1, 0);
+        X509_NAME_add_entry_by_txt(subjekt, feld, MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(wert),
+                                   -1, -1, 0);
     };
     eintrag("C", "AT");
     eintrag("O", "ORVEN-POS Signaturkarte");
@@ -138,19 +132,19 @@ std::shared_ptr<X509> zertifikatAusstellen(EVP_PKEY* schluessel, const char* nam
         anlegenFehler("Zertifikat");
     zufallsSeriennummer(x.get());
     X509* signierer = aussteller ? aussteller : x.get();
-    if (!X509_set_issuer_name(x.get(), X509_get_subject_name(signierer)))
-        anlegenFehler("Zertifikat");
+    if (!X509_set_issuer_name(x.get(), X509_get_subject_name(signierer))) anlegenFehler("Zertifikat");
     erweiterung(x.get(), signierer, NID_basic_constraints, ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
     erweiterung(x.get(), signierer, NID_key_usage,
                 ca ? "critical,keyCertSign,cRLSign" : "critical,digitalSignature,nonRepudiation");
     erweiterung(x.get(), signierer, NID_subject_key_identifier, "hash");
     erweiterung(x.get(), signierer, NID_authority_key_identifier, "keyid:always");
-    if (!X509_sign(x.get(), ausstellerSchluessel, EVP_sha256()))
-        anlegenFehler("Zertifikat signieren");
+    if (!X509_sign(x.get(), ausstellerSchluessel, EVP_sha256())) anlegenFehler("Zertifikat signieren");
     return x;
 }
 
-int x509Schreiben(BIO* bio, void* x) { return PEM_write_bio_X509(bio, static_cast<X509*>(x)); }
+int x509Schreiben(BIO* bio, void* x) {
+    return PEM_write_bio_X509(bio, static_cast<X509*>(x));
+}
 int schluesselSchreiben(BIO* bio, void* k) {
     return PEM_write_bio_PrivateKey(bio, static_cast<EVP_PKEY*>(k), nullptr, nullptr, 0, nullptr, nullptr);
 }
@@ -158,17 +152,14 @@ int schluesselSchreiben(BIO* bio, void* k) {
 } // namespace
 
 QString kartenOrdner(const QString& option) {
-    if (!option.isEmpty())
-        return option;
-    if (const QString env = umgebung("ORVENPOS_SIGNATURKARTE"); !env.isEmpty())
-        return env;
+    if (!option.isEmpty()) return option;
+    if (const QString env = umgebung("ORVENPOS_SIGNATURKARTE"); !env.isEmpty()) return env;
     return datenOrdner() + QStringLiteral("/Signaturkarte");
 }
 
 int softwarePruefen(const QString& ordner) {
     QFile datei(ordner + '/' + QLatin1String(kartendatei::softwareFehler));
-    if (!datei.exists())
-        return ExitOk;
+    if (!datei.exists()) return ExitOk;
     if (!datei.open(QIODevice::ReadOnly))
         throw Fehler{5, QStringLiteral("%1 ist nicht lesbar").arg(datei.fileName())};
     bool zahl = false;
@@ -176,7 +167,9 @@ int softwarePruefen(const QString& ordner) {
     if (!zahl || code < 0 || code > 255)
         throw Fehler{5, QStringLiteral("%1 enthält keinen Fehlercode").arg(datei.fileName())};
     if (code != ExitOk)
-        throw Fehler{code, QStringLiteral("Software-Prüfung meldet Fehler %1 (laut %2)").arg(code).arg(datei.fileName())};
+        throw Fehler{
+            code,
+            QStringLiteral("Software-Prüfung meldet Fehler %1 (laut %2)").arg(code).arg(datei.fileName())};
     return ExitOk;
 }
 
@@ -191,8 +184,7 @@ Karte Karte::laden(const QString& ordner) {
     karte.ordner = ordner;
     auto bio = dateiBio(dir.filePath(QLatin1String(kartendatei::schluessel)));
     EVP_PKEY* k = bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr;
-    if (!k)
-        karteDefekt(ordner, QStringLiteral("Schlüssel fehlt oder ist nicht lesbar"));
+    if (!k) karteDefekt(ordner, QStringLiteral("Schlüssel fehlt oder ist nicht lesbar"));
     karte.schluessel.reset(k, EVP_PKEY_free);
     char gruppe[64] = {};
     if (!EVP_PKEY_is_a(k, "EC") || !EVP_PKEY_get_group_name(k, gruppe, sizeof gruppe, nullptr) ||
@@ -216,16 +208,23 @@ Karte Karte::laden(const QString& ordner) {
 }
 
 QString Karte::seriennummerDezimal() const {
-    std::shared_ptr<BIGNUM> bn(ASN1_INTEGER_to_BN(X509_get0_serialNumber(zertifikat.get()), nullptr), BN_free);
+    std::shared_ptr<BIGNUM> bn(ASN1_INTEGER_to_BN(X509_get0_serialNumber(zertifikat.get()), nullptr),
+                               BN_free);
     std::shared_ptr<char> dez(BN_bn2dec(bn.get()), [](char* p) { OPENSSL_free(p); });
     return QString::fromLatin1(dez.get());
 }
 
-QString Karte::seriennummerHex() const { return hexOhneNullen(X509_get0_serialNumber(zertifikat.get())); }
+QString Karte::seriennummerHex() const {
+    return hexOhneNullen(X509_get0_serialNumber(zertifikat.get()));
+}
 
-QByteArray Karte::zertifikatBase64() const { return derBase64(zertifikat.get()); }
+QByteArray Karte::zertifikatBase64() const {
+    return derBase64(zertifikat.get());
+}
 
-QByteArray Karte::ausgeberBase64() const { return derBase64(ausgeber.get()); }
+QByteArray Karte::ausgeberBase64() const {
+    return derBase64(ausgeber.get());
+}
 
 QString Karte::ablaufDatum() const {
     std::tm zeit{};
@@ -236,13 +235,15 @@ QString Karte::ablaufDatum() const {
 
 Karte karteAnlegen(const QString& ordner, const KartenOptionen& optionen) {
     if (!zdaGueltig(optionen.zda))
-        eingabeFehler(QStringLiteral("Ungültiger ZDA-Code \"%1\" (1-16 Buchstaben/Ziffern, kein \"_\")").arg(optionen.zda));
+        eingabeFehler(QStringLiteral("Ungültiger ZDA-Code \"%1\" (1-16 Buchstaben/Ziffern, kein \"_\")")
+                          .arg(optionen.zda));
     if (optionen.gueltigTage < 1 || optionen.gueltigTage > 20 * 366)
         eingabeFehler(QStringLiteral("Gültigkeit muss zwischen 1 und %1 Tagen liegen").arg(20 * 366));
     const QDir dir(ordner);
     if (!optionen.ueberschreiben && (dir.exists(QLatin1String(kartendatei::schluessel)) ||
                                      dir.exists(QLatin1String(kartendatei::zertifikat))))
-        throw Fehler{ExitEingabe, QStringLiteral("In %1 liegt schon eine Karte (--force ersetzt sie)").arg(ordner)};
+        throw Fehler{ExitEingabe,
+                     QStringLiteral("In %1 liegt schon eine Karte (--force ersetzt sie)").arg(ordner)};
 
     auto caSchluessel = neuerSchluessel();
     auto ca = zertifikatAusstellen(caSchluessel.get(), "ORVEN-POS Test-CA", nullptr, caSchluessel.get(),
@@ -254,7 +255,8 @@ Karte karteAnlegen(const QString& ordner, const KartenOptionen& optionen) {
     const QString schluesselPfad = dir.filePath(QLatin1String(kartendatei::schluessel));
     ergebnisSchreiben(schluesselPfad, pem(schluesselSchreiben, schluessel.get()));
     QFile::setPermissions(schluesselPfad, QFile::ReadOwner | QFile::WriteOwner);
-    ergebnisSchreiben(dir.filePath(QLatin1String(kartendatei::zertifikat)), pem(x509Schreiben, zertifikat.get()));
+    ergebnisSchreiben(dir.filePath(QLatin1String(kartendatei::zertifikat)),
+                      pem(x509Schreiben, zertifikat.get()));
     ergebnisSchreiben(dir.filePath(QLatin1String(kartendatei::ausgeber)), pem(x509Schreiben, ca.get()));
     ergebnisSchreiben(dir.filePath(QLatin1String(kartendatei::zda)), optionen.zda.toUtf8() + '\n');
 

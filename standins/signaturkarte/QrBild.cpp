@@ -7,10 +7,8 @@
 namespace sigkarte {
 
 QImage qrBild(const QByteArray& daten, QRecLevel stufe, int modulPixel, int rand) {
-    if (daten.isEmpty())
-        eingabeFehler(QStringLiteral("keine Daten für den QR-Code"));
-    if (daten.contains('\0'))
-        eingabeFehler(QStringLiteral("QR-Daten enthalten ein NUL-Zeichen"));
+    if (daten.isEmpty()) eingabeFehler(QStringLiteral("keine Daten für den QR-Code"));
+    if (daten.contains('\0')) eingabeFehler(QStringLiteral("QR-Daten enthalten ein NUL-Zeichen"));
     errno = 0;
     std::unique_ptr<QRcode, void (*)(QRcode*)> qr(
         QRcode_encodeString(daten.constData(), 0, stufe, QR_MODE_8, 1), QRcode_free);
@@ -27,8 +25,7 @@ QImage qrBild(const QByteArray& daten, QRecLevel stufe, int modulPixel, int rand
     bild.fill(0);
     for (int y = 0; y < module; ++y)
         for (int x = 0; x < module; ++x) {
-            if (!(qr->data[y * module + x] & 1))
-                continue;
+            if (!(qr->data[y * module + x] & 1)) continue;
             const int px = (x + rand) * modulPixel, py = (y + rand) * modulPixel;
             for (int dy = 0; dy < modulPixel; ++dy)
                 for (int dx = 0; dx < modulPixel; ++dx)

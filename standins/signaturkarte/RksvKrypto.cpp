@@ -23,7 +23,8 @@ using MdCtx = std::unique_ptr<EVP_MD_CTX, Loescher<EVP_MD_CTX_free>>;
 using EcdsaSig = std::unique_ptr<ECDSA_SIG, Loescher<ECDSA_SIG_free>>;
 
 [[noreturn]] void kryptoFehler(const char* schritt) {
-    throw Fehler{ExitKeineKarte, QStringLiteral("Kryptografie fehlgeschlagen: %1").arg(QLatin1String(schritt))};
+    throw Fehler{ExitKeineKarte,
+                 QStringLiteral("Kryptografie fehlgeschlagen: %1").arg(QLatin1String(schritt))};
 }
 
 QByteArray aesCtr(const QByteArray& schluessel, const QByteArray& iv, const QByteArray& eingabe) {
@@ -45,8 +46,7 @@ QByteArray aesCtr(const QByteArray& schluessel, const QByteArray& iv, const QByt
 
 QByteArray base64Streng(const QByteArray& text, QByteArray::Base64Options optionen, const QString& was) {
     auto ergebnis = QByteArray::fromBase64Encoding(text, optionen | QByteArray::AbortOnBase64DecodingErrors);
-    if (!ergebnis || text.isEmpty())
-        eingabeFehler(QStringLiteral("%1: kein gültiger Base64-Text").arg(was));
+    if (!ergebnis || text.isEmpty()) eingabeFehler(QStringLiteral("%1: kein gültiger Base64-Text").arg(was));
     return *ergebnis;
 }
 
@@ -67,8 +67,8 @@ QByteArray base64UrlLesen(const QByteArray& text, const QString& was) {
 QByteArray sha256(const QByteArray& daten) {
     QByteArray hash(32, '\0');
     unsigned int laenge = 0;
-    if (EVP_Digest(daten.constData(), size_t(daten.size()), reinterpret_cast<unsigned char*>(hash.data()), &laenge,
-                   EVP_sha256(), nullptr) != 1 ||
+    if (EVP_Digest(daten.constData(), size_t(daten.size()), reinterpret_cast<unsigned char*>(hash.data()),
+                   &laenge, EVP_sha256(), nullptr) != 1 ||
         laenge != 32)
         kryptoFehler("SHA-256");
     return hash;
@@ -92,8 +92,8 @@ QByteArray umsatzIv(const QString& kassenId, const QString& belegNummer) {
     return sha256(kassenId.toUtf8() + belegNummer.toUtf8()).left(16);
 }
 
-QByteArray umsatzVerschluesseln(const QByteArray& schluessel, const QString& kassenId, const QString& belegNummer,
-                                qint64 umsatz) {
+QByteArray umsatzVerschluesseln(const QByteArray& schluessel, const QString& kassenId,
+                                const QString& belegNummer, qint64 umsatz) {
     QByteArray klartext(8, '\0');
     qToBigEndian(umsatz, klartext.data());
     return aesCtr(schluessel, umsatzIv(kassenId, belegNummer), klartext).toBase64();
@@ -101,14 +101,18 @@ QByteArray umsatzVerschluesseln(const QByteArray& schluessel, const QString& kas
 
 qint64 umsatzEntschluesseln(const QByteArray& schluessel, const QString& kassenId, const QString& belegNummer,
                             const QByteArray& verschluesseltB64) {
-    const QByteArray geheim = base64Lesen(verschluesseltB64, QStringLiteral("Der verschlüsselte Umsatzzähler"));
+    const QByteArray geheim =
+        base64Lesen(verschluesseltB64, QStringLiteral("Der verschlüsselte Umsatzzähler"));
     if (geheim.size() != 8)
-        eingabeFehler(QStringLiteral("Der verschlüsselte Umsatzzähler hat %1 statt 8 Bytes").arg(geheim.size()));
+        eingabeFehler(
+            QStringLiteral("Der verschlüsselte Umsatzzähler hat %1 statt 8 Bytes").arg(geheim.size()));
     const QByteArray klartext = aesCtr(schluessel, umsatzIv(kassenId, belegNummer), geheim);
     return qFromBigEndian<qint64>(klartext.constData());
 }
 
-QByteArray verkettungswert(const QByteArray& text) { return sha256(text).left(8).toBase64(); }
+QByteArray verkettungswert(const QByteArray& text) {
+    return sha256(text).left(8).toBase64();
+}
 
 QByteArray jwsSignieren(EVP_PKEY* schluessel, const QByteArray& payload) {
     const QByteArray zuSignieren = QByteArray(kJwsHeaderB64) + '.' + base64Url(payload);
@@ -117,18 +121,19 @@ QByteArray jwsSignieren(EVP_PKEY* schluessel, const QByteArray& payload) {
     size_t derLaenge = 0;
     if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha256(), nullptr, schluessel) != 1 ||
         EVP_DigestSign(ctx.get(), nullptr, &derLaenge,
-                       reinterpret_cast<const unsigned char*>(zuSignieren.constData()), size_t(zuSignieren.size())) != 1)
+                       reinterpret_cast<const unsigned char*>(zuSignieren.constData()),
+                       size_t(zuSignieren.size())) != 1)
         kryptoFehler("ECDSA-Signatur");
     QByteArray der(qsizetype(derLaenge), '\0');
     if (EVP_DigestSign(ctx.get(), reinterpret_cast<unsigned char*>(der.data()), &derLaenge,
-                       reinterpret_cast<const unsigned char*>(zuSignieren.constData()), size_t(zuSignieren.size())) != 1)
+                       reinterpret_cast<const unsigned char*>(zuSignieren.constData()),
+                       size_t(zuSignieren.size())) != 1)
         kryptoFehler("ECDSA-Signatur");
 
     // JWS wants the raw r||s form, not DER.
     const auto* p = reinterpret_cast<const unsigned char*>(der.constData());
     EcdsaSig sig(d2i_ECDSA_SIG(nullptr, &p, long(derLaenge)));
-    if (!sig)
-        kryptoFehler("ECDSA-Signatur");
+    if (!sig) kryptoFehler("ECDSA-Signatur");
     QByteArray roh(64, '\0');
     auto* out = reinterpret_cast<unsigned char*>(roh.data());
     if (BN_bn2binpad(ECDSA_SIG_get0_r(sig.get()), out, 32) != 32 ||

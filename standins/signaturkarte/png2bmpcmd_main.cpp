@@ -21,13 +21,13 @@ int ausfuehren(const QStringList& args) {
     parser.addHelpOption();
     parser.addOption({QStringLiteral("i"), QStringLiteral("Eingabebild"), QStringLiteral("datei")});
     parser.addOption({QStringLiteral("o"), QStringLiteral("Zielordner"), QStringLiteral("ordner")});
-    parser.addOption({QStringLiteral("c"), QStringLiteral("Zielformat, z. B. bmp"), QStringLiteral("format")});
-    if (!parser.parse(args))
-        eingabeFehler(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
+    parser.addOption(
+        {QStringLiteral("c"), QStringLiteral("Zielformat, z. B. bmp"), QStringLiteral("format")});
+    if (!parser.parse(args)) eingabeFehler(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty())
-        eingabeFehler(QStringLiteral("unerwartetes Argument \"%1\"").arg(parser.positionalArguments().first()));
+        eingabeFehler(
+            QStringLiteral("unerwartetes Argument \"%1\"").arg(parser.positionalArguments().first()));
 
     const QString eingabe = parser.value(QStringLiteral("i"));
     const QString ordner = parser.value(QStringLiteral("o"));
@@ -42,7 +42,8 @@ int ausfuehren(const QStringList& args) {
     if (bild.isNull())
         eingabeFehler(QStringLiteral("%1 ist nicht lesbar: %2").arg(eingabe, leser.errorString()));
 
-    const QString ziel = QDir(ordner).filePath(QFileInfo(eingabe).completeBaseName() + '.' + QLatin1String(format));
+    const QString ziel =
+        QDir(ordner).filePath(QFileInfo(eingabe).completeBaseName() + '.' + QLatin1String(format));
     bildSchreiben(ziel, bild, format.constData());
     return ExitOk;
 }

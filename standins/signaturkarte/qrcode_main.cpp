@@ -25,24 +25,23 @@ int ausfuehren(const QStringList& args) {
     parser.setApplicationDescription(QStringLiteral("QR-Code als PNG"));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("o"), QStringLiteral("PNG-Datei"), QStringLiteral("datei")});
-    parser.addOption({QStringLiteral("s"), QStringLiteral("Pixel je Modul (Standard 3)"), QStringLiteral("groesse")});
+    parser.addOption(
+        {QStringLiteral("s"), QStringLiteral("Pixel je Modul (Standard 3)"), QStringLiteral("groesse")});
     parser.addOption({QStringLiteral("l"), QStringLiteral("Fehlerkorrektur L, M, Q, H (Standard M)"),
                       QStringLiteral("stufe")});
     parser.addPositionalArgument(QStringLiteral("daten"), QStringLiteral("Inhalt des QR-Codes"));
-    if (!parser.parse(args))
-        eingabeFehler(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
+    if (!parser.parse(args)) eingabeFehler(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
 
     const QString ausgabe = parser.value(QStringLiteral("o"));
-    if (ausgabe.isEmpty())
-        eingabeFehler(QStringLiteral("-o DATEI fehlt"));
-    const int groesse = parser.isSet(QStringLiteral("s")) ? zahlLesen(parser.value(QStringLiteral("s")), "-s", 1, 50) : 3;
-    const QRecLevel stufe = parser.isSet(QStringLiteral("l")) ? stufeLesen(parser.value(QStringLiteral("l"))) : QR_ECLEVEL_M;
+    if (ausgabe.isEmpty()) eingabeFehler(QStringLiteral("-o DATEI fehlt"));
+    const int groesse =
+        parser.isSet(QStringLiteral("s")) ? zahlLesen(parser.value(QStringLiteral("s")), "-s", 1, 50) : 3;
+    const QRecLevel stufe =
+        parser.isSet(QStringLiteral("l")) ? stufeLesen(parser.value(QStringLiteral("l"))) : QR_ECLEVEL_M;
     // The data are appended unquoted, so a blank inside them splits them into several arguments.
     const QString daten = parser.positionalArguments().join(' ');
-    if (daten.isEmpty())
-        eingabeFehler(QStringLiteral("keine Daten angegeben"));
+    if (daten.isEmpty()) eingabeFehler(QStringLiteral("keine Daten angegeben"));
 
     bildSchreiben(ausgabe, qrBild(daten.toUtf8(), stufe, groesse, 4), "png");
     return ExitOk;

@@ -11,20 +11,19 @@ namespace ossl {
 
 QByteArray base64(const QByteArray& daten) {
     QByteArray aus(4 * ((daten.size() + 2) / 3) + 1, '\0');
-    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(aus.data()),
-                                  reinterpret_cast<const unsigned char*>(daten.constData()), int(daten.size()));
+    const int n =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(aus.data()),
+                        reinterpret_cast<const unsigned char*>(daten.constData()), int(daten.size()));
     aus.truncate(n);
     return aus;
 }
 
 QByteArray base64Lesen(const QByteArray& text) {
-    if (text.isEmpty() || text.size() % 4 != 0)
-        return {};
+    if (text.isEmpty() || text.size() % 4 != 0) return {};
     QByteArray aus(text.size() / 4 * 3, '\0');
     const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(aus.data()),
                                   reinterpret_cast<const unsigned char*>(text.constData()), int(text.size()));
-    if (n < 0)
-        return {};
+    if (n < 0) return {};
     // EVP_DecodeBlock counts the padding as zero bytes.
     aus.truncate(n - (text.endsWith("==") ? 2 : text.endsWith('=') ? 1 : 0));
     return aus;
@@ -39,8 +38,7 @@ QByteArray base64Url(const QByteArray& daten) {
 }
 
 QByteArray base64UrlLesen(const QByteArray& text) {
-    if (text.contains('+') || text.contains('/') || text.contains('='))
-        return {};
+    if (text.contains('+') || text.contains('/') || text.contains('=')) return {};
     QByteArray std = text;
     std.replace('-', '+').replace('_', '/');
     while (std.size() % 4)
@@ -58,7 +56,8 @@ QByteArray sha256(const QByteArray& daten) {
 }
 
 QByteArray aes256Ctr(const QByteArray& schluessel, const QByteArray& iv, const QByteArray& daten) {
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
+                                                                        EVP_CIPHER_CTX_free);
     QByteArray aus(daten.size() + 32, '\0');
     int n = 0, rest = 0;
     auto* out = reinterpret_cast<unsigned char*>(aus.data());
@@ -87,8 +86,7 @@ Zertifikat zertifikatAusBase64Der(const QByteArray& text) {
 }
 
 bool es256Pruefen(X509* zertifikat, const QByteArray& signierterText, const QByteArray& rs) {
-    if (!zertifikat || rs.size() != 64)
-        return false;
+    if (!zertifikat || rs.size() != 64) return false;
     const auto* roh = reinterpret_cast<const unsigned char*>(rs.constData());
     ECDSA_SIG* sig = ECDSA_SIG_new();
     ECDSA_SIG_set0(sig, BN_bin2bn(roh, 32, nullptr), BN_bin2bn(roh + 32, 32, nullptr));
@@ -129,18 +127,18 @@ QString seriennummerHex(X509* x) {
     return hex;
 }
 
-QString seriennummerDezimal(X509* x) { return bnText(x, BN_bn2dec); }
+QString seriennummerDezimal(X509* x) {
+    return bnText(x, BN_bn2dec);
+}
 
 QString ablaufDatum(X509* x) {
     std::tm t{};
-    if (ASN1_TIME_to_tm(X509_get0_notAfter(x), &t) != 1)
-        return {};
+    if (ASN1_TIME_to_tm(X509_get0_notAfter(x), &t) != 1) return {};
     return QString::asprintf("%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
 }
 
 bool signiertVon(X509* x, X509* aussteller) {
-    return X509_verify(x, X509_get0_pubkey(aussteller)) == 1 &&
-           X509_check_issued(aussteller, x) == X509_V_OK;
+    return X509_verify(x, X509_get0_pubkey(aussteller)) == 1 && X509_check_issued(aussteller, x) == X509_V_OK;
 }
 
 } // namespace ossl

@@ -5,7 +5,9 @@
 #include <QProcess>
 
 namespace {
-QString bin(const char* name) { return QStringLiteral(ORVENPOS_BIN_DIR "/") + QLatin1String(name); }
+QString bin(const char* name) {
+    return QStringLiteral(ORVENPOS_BIN_DIR "/") + QLatin1String(name);
+}
 } // namespace
 
 Lauf starten(const QString& programm, const QStringList& args, const QProcessEnvironment& env) {
@@ -27,12 +29,13 @@ Lauf starten(const QString& programm, const QStringList& args, const QProcessEnv
     return lauf;
 }
 
-QStringList zerlegen(const QString& parameter) { return QProcess::splitCommand(parameter); }
+QStringList zerlegen(const QString& parameter) {
+    return QProcess::splitCommand(parameter);
+}
 
 QByteArray dateiLesen(const QString& pfad) {
     QFile f(pfad);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 
@@ -60,8 +63,12 @@ void SignaturkarteTest::SetUp() {
 Lauf SignaturkarteTest::atrustArgs(const QStringList& args) const {
     return starten(bin("ATrustRegistrierkasseExe"), args, env);
 }
-Lauf SignaturkarteTest::qrcode(const QStringList& args) const { return starten(bin("qrcode"), args, env); }
-Lauf SignaturkarteTest::png2bmpcmd(const QStringList& args) const { return starten(bin("png2bmpcmd"), args, env); }
+Lauf SignaturkarteTest::qrcode(const QStringList& args) const {
+    return starten(bin("qrcode"), args, env);
+}
+Lauf SignaturkarteTest::png2bmpcmd(const QStringList& args) const {
+    return starten(bin("png2bmpcmd"), args, env);
+}
 
 void SignaturkarteTest::karteAnlegen(const QString& zusatz) const {
     ERWARTE_ERFOLG(atrust(QStringLiteral(" --card_init") + zusatz));

@@ -31,9 +31,9 @@ class SignaturkarteTest : public ::testing::Test {
     // Environment with no card variables of the calling shell; ORVENPOS_HOME points into the temp folder.
     QProcessEnvironment env;
     QTemporaryDir tmp;
-    QString datenOrdner; // <tmp>/daten
+    QString datenOrdner;  // <tmp>/daten
     QString kartenOrdner; // <daten>/Signaturkarte
-    QString D;           // <daten>/Sicherungen/ — trailing slash, like the register's D + "Sicherungen\"
+    QString D;            // <daten>/Sicherungen/ — trailing slash, like the register's D + "Sicherungen\"
 
     Lauf atrust(const QString& parameter) const { return atrustArgs(zerlegen(parameter)); }
     Lauf atrustArgs(const QStringList& args) const;
@@ -45,9 +45,9 @@ class SignaturkarteTest : public ::testing::Test {
     QString ergebnis(const QString& parameter, const QString& datei) const;
 };
 
-#define ERWARTE_ERFOLG(lauf)                                                                                     \
-    do {                                                                                                        \
-        const Lauf& l_ = (lauf);                                                                                \
-        ASSERT_FALSE(l_.abgestuerzt);                                                                           \
-        ASSERT_EQ(l_.code, 0) << l_.fehler.constData();                                                         \
+#define ERWARTE_ERFOLG(lauf)                                                                                 \
+    do {                                                                                                     \
+        const Lauf& l_ = (lauf);                                                                             \
+        ASSERT_FALSE(l_.abgestuerzt);                                                                        \
+        ASSERT_EQ(l_.code, 0) << l_.fehler.constData();                                                      \
     } while (0)

@@ -13,17 +13,20 @@ enum Programm { ATrust, QrCode, Png2Bmp };
 struct Falsch {
     const char* name;
     Programm programm;
-    QString parameter; // split like the register's command line; "$D" is the Sicherungen folder, "$LEER" an empty argument
+    QString parameter; // split like the register's command line; "$D" is the Sicherungen folder, "$LEER" an
+                       // empty argument
     int code;          // expected exit code, 0: any non-zero
 };
-void PrintTo(const Falsch& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Falsch& p, std::ostream* os) {
+    *os << p.name;
+}
 
 const QString kKey = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=";
 const QString kJws = "eyJhbGciOiJFUzI1NiJ9.X1IxLUFUMV94.c2ln";
 const QString kAes = " --kassenid KASSE1 --belegnummer 20120101-1 --outfile $DATrustUmsatzZaehlerEncoded.txt";
 const QString kQr = " --scalefactor 2 --margin 2  --dpi 24 --outfile $Dqrcode.bmp";
 
-class FalscheEingabeTest : public SignaturkarteTest, public ::testing::WithParamInterface<Falsch> {
+class SigFalscheEingabeTest : public SignaturkarteTest, public ::testing::WithParamInterface<Falsch> {
   protected:
     void SetUp() override {
         SignaturkarteTest::SetUp();
@@ -38,13 +41,15 @@ class FalscheEingabeTest : public SignaturkarteTest, public ::testing::WithParam
     }
 };
 
-TEST_P(FalscheEingabeTest, FehlerOhneErgebnisdatei) {
+TEST_P(SigFalscheEingabeTest, FehlerOhneErgebnisdatei) {
     const Falsch& f = GetParam();
     const QStringList vorher = dateienIn(D);
     const QStringList karteVorher = dateienIn(kartenOrdner);
     QStringList args = zerlegen(QString(f.parameter).replace("$D", D));
     args.replaceInStrings(QRegularExpression("^\\$LEER$"), QString());
-    const Lauf lauf = f.programm == ATrust ? atrustArgs(args) : f.programm == QrCode ? qrcode(args) : png2bmpcmd(args);
+    const Lauf lauf = f.programm == ATrust   ? atrustArgs(args)
+                      : f.programm == QrCode ? qrcode(args)
+                                             : png2bmpcmd(args);
 
     ASSERT_FALSE(lauf.abgestuerzt) << lauf.fehler.constData();
     if (f.code)
@@ -59,37 +64,44 @@ TEST_P(FalscheEingabeTest, FehlerOhneErgebnisdatei) {
 const QString kLang(2001, 'a');
 
 INSTANTIATE_TEST_SUITE_P(
-    Faelle, FalscheEingabeTest,
+    Faelle, SigFalscheEingabeTest,
     ::testing::Values(
         // command line
         Falsch{"keinBefehl", ATrust, " --outfile $Dx.txt", 9},
-        Falsch{"unbekannteOption", ATrust, " --certserial --seriennummer --outfile $DATrustSeriennummer.txt", 9},
+        Falsch{"unbekannteOption", ATrust, " --certserial --seriennummer --outfile $DATrustSeriennummer.txt",
+               9},
         Falsch{"zweiBefehle", ATrust, " --certserial --certserialhex --outfile $DATrustSeriennummer.txt", 9},
         Falsch{"outfileFehlt", ATrust, " --certserialhex", 9},
         Falsch{"outfileOhneWert", ATrust, " --certserialhex --outfile", 9},
-        Falsch{"fremdeOption", ATrust, " --certserial --aes_key " + kKey + " --outfile $DATrustSeriennummer.txt", 9},
+        Falsch{"fremdeOption", ATrust,
+               " --certserial --aes_key " + kKey + " --outfile $DATrustSeriennummer.txt", 9},
         Falsch{"ueberzaehligesArgument", ATrust, " --zdaid AT2 --outfile $DATrustZDA.txt", 9},
         Falsch{"optionDoppelt", ATrust, " --zdaid --outfile $DATrustZDA.txt --outfile $Dzwei.txt", 9},
         // signing and encoding
         Falsch{"signjwsOhneWert", ATrust, " --signjws --outfile $DATrustSignJWS.txt", 9},
         Falsch{"signjwsLeer", ATrust, " --signjws $LEER --outfile $DATrustSignJWS.txt", 9},
         Falsch{"signjwsZuLang", ATrust, " --signjws " + kLang + " --outfile $DATrustSignJWS.txt", 9},
-        Falsch{"base64urlZuLang", ATrust, " --base64url_encode " + kLang + " --outfile $DATrustBase64Url.txt", 9},
+        Falsch{"base64urlZuLang", ATrust, " --base64url_encode " + kLang + " --outfile $DATrustBase64Url.txt",
+               9},
         Falsch{"hashLeer", ATrust, " --hash_sig_voriger_beleg $LEER --outfile $DATrustVorigerBeleg.txt", 9},
         // turnover counter
         Falsch{"umsatzBuchstaben", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 12a" + kAes, 9},
         Falsch{"umsatzKomma", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 12,50" + kAes, 9},
         Falsch{"umsatzLeer", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz $LEER" + kAes, 9},
-        Falsch{"umsatzUeberlauf", ATrust, " --aes_encrypt --aes_key " + kKey + " --umsatz 9223372036854775808" + kAes, 9},
+        Falsch{"umsatzUeberlauf", ATrust,
+               " --aes_encrypt --aes_key " + kKey + " --umsatz 9223372036854775808" + kAes, 9},
         Falsch{"umsatzFehlt", ATrust, " --aes_encrypt --aes_key " + kKey + kAes, 9},
-        Falsch{"schluesselZuKurz", ATrust, " --aes_encrypt --aes_key AAECAwQFBgcICQoLDA0ODw== --umsatz 1" + kAes, 9},
+        Falsch{"schluesselZuKurz", ATrust,
+               " --aes_encrypt --aes_key AAECAwQFBgcICQoLDA0ODw== --umsatz 1" + kAes, 9},
         Falsch{"schluesselKeinBase64", ATrust, " --aes_encrypt --aes_key nicht*base64 --umsatz 1" + kAes, 9},
-        Falsch{"kassenidLeer", ATrust,
-               " --aes_encrypt --aes_key " + kKey +
-                   " --umsatz 1 --kassenid $LEER --belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
-               9},
+        Falsch{
+            "kassenidLeer", ATrust,
+            " --aes_encrypt --aes_key " + kKey +
+                " --umsatz 1 --kassenid $LEER --belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
+            9},
         Falsch{"belegnummerFehlt", ATrust,
-               " --aes_encrypt --aes_key " + kKey + " --umsatz 1 --kassenid K --outfile $DATrustUmsatzZaehlerEncoded.txt",
+               " --aes_encrypt --aes_key " + kKey +
+                   " --umsatz 1 --kassenid K --outfile $DATrustUmsatzZaehlerEncoded.txt",
                9},
         Falsch{"entschluesselnFalscheLaenge", ATrust,
                " --aes_decrypt --aes_key " + kKey +
@@ -98,20 +110,29 @@ INSTANTIATE_TEST_SUITE_P(
                9},
         Falsch{"entschluesselnKeinBase64", ATrust,
                " --aes_decrypt --aes_key " + kKey +
-                   " --encrypted_data ###### --kassenid K --belegnummer 1-1 --outfile $DATrustUmsatzZaehlerDecoded.txt",
+                   " --encrypted_data ###### --kassenid K --belegnummer 1-1 --outfile "
+                   "$DATrustUmsatzZaehlerDecoded.txt",
                9},
         // receipt QR code
-        Falsch{"jwsZweiTeile", ATrust, " --qrcode --qrdata_jws  \"eyJhbGciOiJFUzI1NiJ9.X1IxLUFUMV94\"" + kQr, 9},
-        Falsch{"jwsFremderKopf", ATrust, " --qrcode --qrdata_jws  \"eyJhbGciOiJub25lIn0.X1IxLUFUMV94.c2ln\"" + kQr, 9},
-        Falsch{"jwsKeinBase64url", ATrust, " --qrcode --qrdata_jws  \"eyJhbGciOiJFUzI1NiJ9.X1Ix+UFU.c2ln\"" + kQr, 9},
+        Falsch{"jwsZweiTeile", ATrust, " --qrcode --qrdata_jws  \"eyJhbGciOiJFUzI1NiJ9.X1IxLUFUMV94\"" + kQr,
+               9},
+        Falsch{"jwsFremderKopf", ATrust,
+               " --qrcode --qrdata_jws  \"eyJhbGciOiJub25lIn0.X1IxLUFUMV94.c2ln\"" + kQr, 9},
+        Falsch{"jwsKeinBase64url", ATrust,
+               " --qrcode --qrdata_jws  \"eyJhbGciOiJFUzI1NiJ9.X1Ix+UFU.c2ln\"" + kQr, 9},
         Falsch{"jwsFehlt", ATrust, " --qrcode" + kQr, 9},
         Falsch{"skalaNull", ATrust,
-               " --qrcode --qrdata_jws  \"" + kJws + "\" --scalefactor 0 --margin 2  --dpi 24 --outfile $Dqrcode.bmp", 9},
+               " --qrcode --qrdata_jws  \"" + kJws +
+                   "\" --scalefactor 0 --margin 2  --dpi 24 --outfile $Dqrcode.bmp",
+               9},
         Falsch{"skalaText", ATrust,
-               " --qrcode --qrdata_jws  \"" + kJws + "\" --scalefactor zwei --margin 2  --dpi 24 --outfile $Dqrcode.bmp",
+               " --qrcode --qrdata_jws  \"" + kJws +
+                   "\" --scalefactor zwei --margin 2  --dpi 24 --outfile $Dqrcode.bmp",
                9},
         Falsch{"randNegativ", ATrust,
-               " --qrcode --qrdata_jws  \"" + kJws + "\" --scalefactor 2 --margin -1  --dpi 24 --outfile $Dqrcode.bmp", 9},
+               " --qrcode --qrdata_jws  \"" + kJws +
+                   "\" --scalefactor 2 --margin -1  --dpi 24 --outfile $Dqrcode.bmp",
+               9},
         // card
         Falsch{"karteSchonDa", ATrust, " --card_init", 9},
         Falsch{"zdaMitUnterstrich", ATrust, " --card_init --card $Dneu --zda AT_1", 9},
@@ -123,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         Falsch{"qrGroesseNull", QrCode, " -o $Dqrcode.png -s 0 -l M V0;X", 0},
         Falsch{"qrGroesseText", QrCode, " -o $Dqrcode.png -s gross -l M V0;X", 0},
         Falsch{"qrOhneDaten", QrCode, " -o $Dqrcode.png -s 2 -l M ", 0},
-        Falsch{"qrZuLang", QrCode, " -o $Dqrcode.png -s 1 -l H " + QString(4000, '7') + "x" + QString(2000, 'x'), 0},
+        Falsch{"qrZuLang", QrCode,
+               " -o $Dqrcode.png -s 1 -l H " + QString(4000, '7') + "x" + QString(2000, 'x'), 0},
         Falsch{"qrAusgabeUnterDatei", QrCode, " -o $Dsperre/qrcode.png -s 2 -l M V0;X", 0},
         // png2bmpcmd
         Falsch{"bmpOhneEingabe", Png2Bmp, " -o $D -c bmp", 0},

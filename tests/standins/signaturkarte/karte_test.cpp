@@ -34,7 +34,8 @@ TEST_F(KartenTest, AnlegenVerweigertUeberschreibenOhneForce) {
 
     karteAnlegen(" --force");
     EXPECT_NE(dateiLesen(kartenOrdner + "/karte.key"), schluessel);
-    EXPECT_NE(ergebnis(" --certserialhex --outfile " + D + "ATrustSeriennummerhex.txt", "ATrustSeriennummerhex.txt"),
+    EXPECT_NE(ergebnis(" --certserialhex --outfile " + D + "ATrustSeriennummerhex.txt",
+                       "ATrustSeriennummerhex.txt"),
               serial);
     ERWARTE_ERFOLG(atrust(" --check_card"));
 }
@@ -46,17 +47,27 @@ struct Zustand {
     void (*vorbereiten)(const QString& karte, const QString& fremdeKarte);
     int code;
 };
-void PrintTo(const Zustand& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Zustand& p, std::ostream* os) {
+    *os << p.name;
+}
 
 void nichts(const QString&, const QString&) {}
-void ordnerLoeschen(const QString& k, const QString&) { QDir(k).removeRecursively(); }
+void ordnerLoeschen(const QString& k, const QString&) {
+    QDir(k).removeRecursively();
+}
 void leererOrdner(const QString& k, const QString&) {
     QDir(k).removeRecursively();
     QDir().mkpath(k);
 }
-void deaktivieren(const QString& k, const QString&) { schreiben(k + "/deaktiviert", ""); }
-void schluesselKaputt(const QString& k, const QString&) { schreiben(k + "/karte.key", "kein Schlüssel\n"); }
-void zertifikatFehlt(const QString& k, const QString&) { QFile::remove(k + "/karte.crt"); }
+void deaktivieren(const QString& k, const QString&) {
+    schreiben(k + "/deaktiviert", "");
+}
+void schluesselKaputt(const QString& k, const QString&) {
+    schreiben(k + "/karte.key", "kein Schlüssel\n");
+}
+void zertifikatFehlt(const QString& k, const QString&) {
+    QFile::remove(k + "/karte.crt");
+}
 void fremderSchluessel(const QString& k, const QString& fremd) {
     QFile::remove(k + "/karte.key");
     QFile::copy(fremd + "/karte.key", k + "/karte.key");
@@ -76,14 +87,15 @@ TEST_P(KartenZustandTest, CheckCardMeldetZustand) {
     EXPECT_EQ(lauf.fehler.isEmpty(), GetParam().code == 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zustaende, KartenZustandTest,
-    ::testing::Values(Zustand{"bereit", nichts, 0}, Zustand{"ohneOrdner", ordnerLoeschen, 2},
-                      Zustand{"leererOrdner", leererOrdner, 2}, Zustand{"deaktiviert", deaktivieren, 1},
-                      Zustand{"schluesselUnlesbar", schluesselKaputt, 2},
-                      Zustand{"zertifikatFehlt", zertifikatFehlt, 2},
-                      Zustand{"schluesselPasstNicht", fremderSchluessel, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Zustaende, KartenZustandTest,
+                         ::testing::Values(Zustand{"bereit", nichts, 0},
+                                           Zustand{"ohneOrdner", ordnerLoeschen, 2},
+                                           Zustand{"leererOrdner", leererOrdner, 2},
+                                           Zustand{"deaktiviert", deaktivieren, 1},
+                                           Zustand{"schluesselUnlesbar", schluesselKaputt, 2},
+                                           Zustand{"zertifikatFehlt", zertifikatFehlt, 2},
+                                           Zustand{"schluesselPasstNicht", fremderSchluessel, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- software_fehler -> --check_software ----------------------------------------
 
@@ -92,25 +104,27 @@ struct Software {
     const char* inhalt; // nullptr: no file
     int code;
 };
-void PrintTo(const Software& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Software& p, std::ostream* os) {
+    *os << p.name;
+}
 
-class SoftwareTest : public SignaturkarteTest, public ::testing::WithParamInterface<Software> {};
+class KartenSoftwareTest : public SignaturkarteTest, public ::testing::WithParamInterface<Software> {};
 
-TEST_P(SoftwareTest, CheckSoftwareFolgtDatei) {
+TEST_P(KartenSoftwareTest, CheckSoftwareFolgtDatei) {
     QDir().mkpath(kartenOrdner);
-    if (GetParam().inhalt)
-        schreiben(kartenOrdner + "/software_fehler", GetParam().inhalt);
+    if (GetParam().inhalt) schreiben(kartenOrdner + "/software_fehler", GetParam().inhalt);
     const Lauf lauf = atrust(" --check_software");
     ASSERT_FALSE(lauf.abgestuerzt);
     EXPECT_EQ(lauf.code, GetParam().code);
     EXPECT_EQ(lauf.fehler.isEmpty(), GetParam().code == 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, SoftwareTest,
+INSTANTIATE_TEST_SUITE_P(Codes, KartenSoftwareTest,
                          ::testing::Values(Software{"ohneDatei", nullptr, 0}, Software{"null", "0\n", 0},
                                            Software{"registry", "2\n", 2}, Software{"version", "3", 3},
                                            Software{"laden", " 4 \n", 4}, Software{"allgemein", "5\n", 5},
-                                           Software{"unbekannt", "17\n", 17}, Software{"unlesbar", "kaputt", 5}),
+                                           Software{"unbekannt", "17\n", 17},
+                                           Software{"unlesbar", "kaputt", 5}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SignaturkarteTest, CheckSoftwareBrauchtKeineKarte) {
@@ -129,12 +143,14 @@ struct Fundort {
     const char* xdg;   // XDG_DATA_HOME
     const char* zda;   // the card expected to answer
 };
-void PrintTo(const Fundort& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Fundort& p, std::ostream* os) {
+    *os << p.name;
+}
 
-class FundortTest : public SignaturkarteTest, public ::testing::WithParamInterface<Fundort> {};
+class KartenFundortTest : public SignaturkarteTest, public ::testing::WithParamInterface<Fundort> {};
 
 // Every candidate folder holds its own card with a distinct provider code; --zdaid tells which one answered.
-TEST_P(FundortTest, KarteWirdGefunden) {
+TEST_P(KartenFundortTest, KarteWirdGefunden) {
     const QString t = tmp.path();
     const QList<QPair<QString, QString>> karten{
         {t + "/opt", "OPT"},
@@ -148,8 +164,7 @@ TEST_P(FundortTest, KarteWirdGefunden) {
     const Fundort& f = GetParam();
     auto setzen = [&](const char* name, const char* wert) {
         env.remove(name);
-        if (wert)
-            env.insert(name, QString(wert).replace("$T", t));
+        if (wert) env.insert(name, QString(wert).replace("$T", t));
     };
     setzen("ORVENPOS_SIGNATURKARTE", f.karte);
     setzen("ORVENPOS_HOME", f.home);
@@ -161,7 +176,7 @@ TEST_P(FundortTest, KarteWirdGefunden) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Reihenfolge, FundortTest,
+    Reihenfolge, KartenFundortTest,
     ::testing::Values(Fundort{"option", true, "$T/env", "$T/orvhome", "$T/xdg", "OPT"},
                       Fundort{"umgebung", false, "$T/env", "$T/orvhome", "$T/xdg", "ENV"},
                       Fundort{"orvenposHome", false, nullptr, "$T/orvhome", "$T/xdg", "ORVHOME"},
@@ -228,7 +243,9 @@ struct Kartenbefehl {
     const char* datei;
     bool brauchtKarte;
 };
-void PrintTo(const Kartenbefehl& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Kartenbefehl& p, std::ostream* os) {
+    *os << p.name;
+}
 
 class KartenbefehlTest : public SignaturkarteTest, public ::testing::WithParamInterface<Kartenbefehl> {
   protected:
@@ -260,20 +277,25 @@ TEST_P(KartenbefehlTest, OhneBereiteKarte) {
 INSTANTIATE_TEST_SUITE_P(
     Befehle, KartenbefehlTest,
     ::testing::Values(
-        Kartenbefehl{"certserial", " --certserial --outfile $DATrustSeriennummer.txt", "ATrustSeriennummer.txt", true},
+        Kartenbefehl{"certserial", " --certserial --outfile $DATrustSeriennummer.txt",
+                     "ATrustSeriennummer.txt", true},
         Kartenbefehl{"certserialhex", " --certserialhex --outfile $DATrustSeriennummerhex.txt",
                      "ATrustSeriennummerhex.txt", true},
         Kartenbefehl{"zdaid", " --zdaid --outfile $DATrustZDA.txt", "ATrustZDA.txt", true},
         Kartenbefehl{"issuer", " --issuer --outfile $DATrustZertifizierungsstellen.txt",
                      "ATrustZertifizierungsstellen.txt", true},
-        Kartenbefehl{"certificate", " --certificate --outfile $DATrustCertificate.txt", "ATrustCertificate.txt", true},
-        Kartenbefehl{"gueltigkeit", " --gueltigkeit --outfile $DATrustGueltigkeit.txt", "ATrustGueltigkeit.txt", true},
-        Kartenbefehl{"signjws", " --signjws _R1-AT1_K_1-1_x --outfile $DATrustSignJWS.txt", "ATrustSignJWS.txt", true},
+        Kartenbefehl{"certificate", " --certificate --outfile $DATrustCertificate.txt",
+                     "ATrustCertificate.txt", true},
+        Kartenbefehl{"gueltigkeit", " --gueltigkeit --outfile $DATrustGueltigkeit.txt",
+                     "ATrustGueltigkeit.txt", true},
+        Kartenbefehl{"signjws", " --signjws _R1-AT1_K_1-1_x --outfile $DATrustSignJWS.txt",
+                     "ATrustSignJWS.txt", true},
         Kartenbefehl{"aes_generate", " --aes_generate --outfile $DATrustAes.txt", "ATrustAes.txt", false},
-        Kartenbefehl{"aes_encrypt",
-                     " --aes_encrypt --aes_key AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8= --umsatz 5 --kassenid K "
-                     "--belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
-                     "ATrustUmsatzZaehlerEncoded.txt", false},
+        Kartenbefehl{
+            "aes_encrypt",
+            " --aes_encrypt --aes_key AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8= --umsatz 5 --kassenid K "
+            "--belegnummer 1-1 --outfile $DATrustUmsatzZaehlerEncoded.txt",
+            "ATrustUmsatzZaehlerEncoded.txt", false},
         Kartenbefehl{"hash", " --hash_sig_voriger_beleg KASSE1 --outfile $DATrustVorigerBeleg.txt",
                      "ATrustVorigerBeleg.txt", false},
         // The register signs with the failure text while the card is out; it needs this without a card.

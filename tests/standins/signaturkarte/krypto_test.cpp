@@ -17,8 +17,8 @@ QString verschluesselnBefehl(const QString& D, const QString& schluessel, const 
            " --belegnummer " + beleg + " --outfile " + D + "ATrustUmsatzZaehlerEncoded.txt";
 }
 
-QString entschluesselnBefehl(const QString& D, const QString& schluessel, const QString& wert, const QString& kasse,
-                             const QString& beleg) {
+QString entschluesselnBefehl(const QString& D, const QString& schluessel, const QString& wert,
+                             const QString& kasse, const QString& beleg) {
     return " --aes_decrypt --aes_key " + schluessel + " --encrypted_data " + wert + " --kassenid " + kasse +
            " --belegnummer " + beleg + " --outfile " + D + "ATrustUmsatzZaehlerDecoded.txt";
 }
@@ -41,11 +41,13 @@ struct Vektor {
     const char* ivHex;
     const char* verschluesselt;
 };
-void PrintTo(const Vektor& v, std::ostream* os) { *os << v.kasse << " " << v.beleg << " " << v.umsatz; }
+void PrintTo(const Vektor& v, std::ostream* os) {
+    *os << v.kasse << " " << v.beleg << " " << v.umsatz;
+}
 
-class UmsatzVektorTest : public SignaturkarteTest, public ::testing::WithParamInterface<Vektor> {};
+class KartenUmsatzVektorTest : public SignaturkarteTest, public ::testing::WithParamInterface<Vektor> {};
 
-TEST_P(UmsatzVektorTest, VerschluesselnUndEntschluesseln) {
+TEST_P(KartenUmsatzVektorTest, VerschluesselnUndEntschluesseln) {
     const Vektor& v = GetParam();
     // The vector itself, with OpenSSL alone.
     EXPECT_EQ(ossl::sha256(QByteArray(v.kasse) + v.beleg).left(16).toHex(), QByteArray(v.ivHex));
@@ -59,13 +61,13 @@ TEST_P(UmsatzVektorTest, VerschluesselnUndEntschluesseln) {
               QString::number(v.umsatz));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rksv, UmsatzVektorTest,
-                         ::testing::Values(Vektor{"KASSE1", "20120101-1", 0, "0e8e8bcb6a1f419a0ba3c732d960bfca",
-                                                  "xis4Ze5iIL0="},
-                                           Vektor{"KASSE1", "20120101-57", 12345, "6ce8331d65b5f0613ae78b022000a4a6",
-                                                  "qDx8JRcC9wQ="},
-                                           Vektor{"KASSE1", "20120101-58", -250, "4475b86b2732202092ee23972001609b",
-                                                  "kO9b/xCSqy4="}));
+INSTANTIATE_TEST_SUITE_P(Rksv, KartenUmsatzVektorTest,
+                         ::testing::Values(Vektor{"KASSE1", "20120101-1", 0,
+                                                  "0e8e8bcb6a1f419a0ba3c732d960bfca", "xis4Ze5iIL0="},
+                                           Vektor{"KASSE1", "20120101-57", 12345,
+                                                  "6ce8331d65b5f0613ae78b022000a4a6", "qDx8JRcC9wQ="},
+                                           Vektor{"KASSE1", "20120101-58", -250,
+                                                  "4475b86b2732202092ee23972001609b", "kO9b/xCSqy4="}));
 
 // --- turnover counter: generated key, edge values ------------------------------------
 
@@ -75,20 +77,24 @@ struct Zaehler {
     const char* kasse;
     const char* beleg;
 };
-void PrintTo(const Zaehler& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Zaehler& p, std::ostream* os) {
+    *os << p.name;
+}
 
-class UmsatzTest : public SignaturkarteTest, public ::testing::WithParamInterface<Zaehler> {};
+class KartenUmsatzTest : public SignaturkarteTest, public ::testing::WithParamInterface<Zaehler> {};
 
-TEST_P(UmsatzTest, MitErzeugtemSchluessel) {
+TEST_P(KartenUmsatzTest, MitErzeugtemSchluessel) {
     const Zaehler& z = GetParam();
     const QString schluessel = ergebnis(" --aes_generate --outfile " + D + "ATrustAes.txt", "ATrustAes.txt");
     ASSERT_EQ(ossl::base64Lesen(schluessel.toLatin1()).size(), 32) << qPrintable(schluessel);
 
-    const QString wert = ergebnis(verschluesselnBefehl(D, schluessel, QString::number(z.umsatz), z.kasse, z.beleg),
-                                  "ATrustUmsatzZaehlerEncoded.txt");
+    const QString wert =
+        ergebnis(verschluesselnBefehl(D, schluessel, QString::number(z.umsatz), z.kasse, z.beleg),
+                 "ATrustUmsatzZaehlerEncoded.txt");
     EXPECT_EQ(wert.size(), 12) << "8 bytes as padded base64";
     EXPECT_EQ(unabhaengigEntschluesseln(schluessel, z.kasse, z.beleg, wert), z.umsatz);
-    EXPECT_EQ(ergebnis(entschluesselnBefehl(D, schluessel, wert, z.kasse, z.beleg), "ATrustUmsatzZaehlerDecoded.txt"),
+    EXPECT_EQ(ergebnis(entschluesselnBefehl(D, schluessel, wert, z.kasse, z.beleg),
+                       "ATrustUmsatzZaehlerDecoded.txt"),
               QString::number(z.umsatz));
     // The IV binds the counter to its receipt: another receipt number reads a different value.
     EXPECT_NE(ergebnis(entschluesselnBefehl(D, schluessel, wert, z.kasse, QString(z.beleg) + "0"),
@@ -97,7 +103,7 @@ TEST_P(UmsatzTest, MitErzeugtemSchluessel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Werte, UmsatzTest,
+    Werte, KartenUmsatzTest,
     ::testing::Values(Zaehler{"null", 0, "KASSE1", "20120101-1"}, Zaehler{"eins", 1, "K", "1-1"},
                       Zaehler{"minusEins", -1, "KASSE1", "20120101-2"},
                       Zaehler{"int32Max", std::numeric_limits<qint32>::max(), "KASSE1", "20991231-999999"},
@@ -117,9 +123,11 @@ TEST_F(SignaturkarteTest, AesSchluesselSindZufaellig) {
 // --- chaining value ------------------------------------------------------------------
 
 TEST_F(SignaturkarteTest, VerkettungswertDerVektoren) {
-    for (const auto& [text, erwartet] : {std::pair{"KASSE1", "iU8QBRBAnCo="},
-                                         std::pair{"eyJhbGciOiJFUzI1NiJ9.X19SMS1BVDE.c2ln", "H1Oa9lv/uzg="}}) {
-        EXPECT_EQ(ergebnis(QString(" --hash_sig_voriger_beleg ") + text + " --outfile " + D + "ATrustVorigerBeleg.txt",
+    for (const auto& [text, erwartet] :
+         {std::pair{"KASSE1", "iU8QBRBAnCo="},
+          std::pair{"eyJhbGciOiJFUzI1NiJ9.X19SMS1BVDE.c2ln", "H1Oa9lv/uzg="}}) {
+        EXPECT_EQ(ergebnis(QString(" --hash_sig_voriger_beleg ") + text + " --outfile " + D +
+                               "ATrustVorigerBeleg.txt",
                            "ATrustVorigerBeleg.txt"),
                   erwartet)
             << text;
@@ -133,16 +141,19 @@ struct Nutzdaten {
     const char* name;
     QByteArray payload;
 };
-void PrintTo(const Nutzdaten& p, std::ostream* os) { *os << p.name; }
+void PrintTo(const Nutzdaten& p, std::ostream* os) {
+    *os << p.name;
+}
 
-class JwsTest : public SignaturkarteTest, public ::testing::WithParamInterface<Nutzdaten> {};
+class KartenJwsTest : public SignaturkarteTest, public ::testing::WithParamInterface<Nutzdaten> {};
 
 // Signs, verifies with the card certificate's key, and chains the next receipt to it.
-TEST_P(JwsTest, SignaturPasstZumKartenzertifikat) {
+TEST_P(KartenJwsTest, SignaturPasstZumKartenzertifikat) {
     karteAnlegen();
     const QByteArray payload = GetParam().payload;
-    const QString jws = ergebnis(" --signjws " + QString::fromUtf8(payload) + " --outfile " + D + "ATrustSignJWS.txt",
-                                 "ATrustSignJWS.txt");
+    const QString jws =
+        ergebnis(" --signjws " + QString::fromUtf8(payload) + " --outfile " + D + "ATrustSignJWS.txt",
+                 "ATrustSignJWS.txt");
     ERWARTE_ERFOLG(atrust(" --certificate --outfile " + D + "ATrustCertificate.txt"));
     auto zert = ossl::zertifikatAusBase64Der(dateiLesen(D + "ATrustCertificate.txt"));
     ASSERT_TRUE(zert);
@@ -166,15 +177,14 @@ TEST_P(JwsTest, SignaturPasstZumKartenzertifikat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Payloads, JwsTest,
+    Payloads, KartenJwsTest,
     ::testing::Values(
-        Nutzdaten{"startbeleg", "_R1-AT1_KASSE1_20120101-1_2026-03-01T08:00:00_0,00_0,00_0,00_0,00_0,00_xis4Ze5iIL0=_"
-                                "1A2B3C4D5E6F7081_iU8QBRBAnCo="},
+        Nutzdaten{"startbeleg",
+                  "_R1-AT1_KASSE1_20120101-1_2026-03-01T08:00:00_0,00_0,00_0,00_0,00_0,00_xis4Ze5iIL0=_"
+                  "1A2B3C4D5E6F7081_iU8QBRBAnCo="},
         Nutzdaten{"storno", "_R1-AT1_KASSE1_20120101-58_2026-03-01T09:15:30_-2,50_0,00_0,00_0,00_0,00_U1RP_"
                             "1A2B3C4D5E6F7081_H1Oa9lv/uzg="},
-        Nutzdaten{"einZeichen", "x"},
-        Nutzdaten{"zweiZeichen", "xy"},
-        Nutzdaten{"umlaut", "Kassa-Größe"},
+        Nutzdaten{"einZeichen", "x"}, Nutzdaten{"zweiZeichen", "xy"}, Nutzdaten{"umlaut", "Kassa-Größe"},
         Nutzdaten{"hoechstlaenge", QByteArray(2000, 'a')}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -182,15 +192,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SignaturkarteTest, Base64UrlOhneAuffuellen) {
     // "~~~" and "???" are texts whose standard base64 holds "+" and "/".
-    for (const QByteArray& text : {QByteArray("a"), QByteArray("ab"), QByteArray("~~~"), QByteArray("???"),
-                                  QByteArray("_R1-AT1_KASSE1_20120101-3_2026-03-01T10:00:00_1,00_0,00_0,00_0,00_0,00")}) {
-        const QString kodiert = ergebnis(" --base64url_encode " + QString::fromUtf8(text) + " --outfile " + D +
-                                             "ATrustBase64Url.txt",
+    for (const QByteArray& text :
+         {QByteArray("a"), QByteArray("ab"), QByteArray("~~~"), QByteArray("???"),
+          QByteArray("_R1-AT1_KASSE1_20120101-3_2026-03-01T10:00:00_1,00_0,00_0,00_0,00_0,00")}) {
+        const QString kodiert = ergebnis(" --base64url_encode " + QString::fromUtf8(text) + " --outfile " +
+                                             D + "ATrustBase64Url.txt",
                                          "ATrustBase64Url.txt");
         EXPECT_EQ(kodiert.toLatin1(), ossl::base64Url(text)) << text.constData();
     }
     // The failure signature the register puts in place while the device is out.
-    EXPECT_EQ(ergebnis(" --base64url_encode \"Sicherheitseinrichtung ausgefallen\" --outfile " + D + "ATrustBase64Url.txt",
+    EXPECT_EQ(ergebnis(" --base64url_encode \"Sicherheitseinrichtung ausgefallen\" --outfile " + D +
+                           "ATrustBase64Url.txt",
                        "ATrustBase64Url.txt"),
               "U2ljaGVyaGVpdHNlaW5yaWNodHVuZyBhdXNnZWZhbGxlbg");
 }
