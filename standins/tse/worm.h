@@ -71,7 +71,7 @@ WORM_API int worm_getLogMessageCertificate(WormContext *context, unsigned char *
 WORM_API WormInfo *worm_info_new(WormContext *context);
 WORM_API void worm_info_free(WormInfo *info);
 WORM_API int worm_info_read(WormInfo *info);
-/* Uncompressed point 04||X||Y (97 bytes). */
+/* Uncompressed point 04||X||Y (97 bytes); 8 before the first worm_info_read. */
 WORM_API int worm_info_tsePublicKey(WormInfo *info, const unsigned char **publicKey, uint32_t *publicKeyLength);
 /* SHA-256 of the public key (32 bytes). */
 WORM_API int worm_info_tseSerialNumber(WormInfo *info, const unsigned char **serialNumber,
@@ -112,7 +112,8 @@ WORM_API int worm_transaction_finish(WormContext *context, const char *clientId,
 
 /* Export */
 WORM_API int worm_export_tar(WormContext *context, WormExportTarCallback callback, void *callbackData);
-/* Log messages with startDate <= log time <= endDate (clientId NULL: all clients). */
+/* Log messages with startDate <= log time <= endDate; with a clientId only
+   that client's transaction logs. */
 WORM_API int worm_export_tar_filtered_time(WormContext *context, uint32_t startDate, uint32_t endDate,
                                            const char *clientId, WormExportTarCallback callback,
                                            void *callbackData);
