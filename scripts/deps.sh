@@ -9,6 +9,8 @@ PKGS=(
   libgtest-dev libbenchmark-dev
   zbar-tools fonts-dejavu-core
 )
+# The run command on a machine without a desktop also needs a virtual display and a VNC server.
+if [ "${1:-}" = "run" ]; then PKGS+=(xvfb x11vnc xauth); fi
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
