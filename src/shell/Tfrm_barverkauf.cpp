@@ -1,6 +1,7 @@
 #include "shell/Tfrm_barverkauf.h"
 
 #include "data/Tdm_datenbank.h"
+#include "report/Rtf.h"
 #include "register/KassenSeite.h"
 #include "shell/Einstellungen.h"
 #include "shell/EinstellungenSeite.h"
@@ -12,6 +13,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextBrowser>
+#include <QTextEdit>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -153,6 +159,7 @@ bool Tfrm_barverkauf::FormShow() {
 bool Tfrm_barverkauf::startAblauf() {
     Einstellungen& e = *m_einstellungen;
 
+    informationstextLaden();
     if (!pinPruefen()) {
         close();
         return false;
@@ -220,6 +227,35 @@ bool Tfrm_barverkauf::startAblauf() {
     return true;
 }
 
+void Tfrm_barverkauf::informationstextLaden() {
+    QTextEdit* editor = m_einstellungenSeite->zusatztext();
+    QFile datei(QDir(m_datenordner).filePath(QStringLiteral("Information.rtf")));
+    if (!datei.open(QIODevice::ReadOnly)) {
+        // No file (yet): the text kept with the settings, if any.
+        editor->setPlainText(m_einstellungen->zeilen(QStringLiteral("me_zusatztext.Lines")).join(QLatin1Char('\n')));
+        m_kasse->anleitung()->setPlainText(editor->toPlainText());
+        return;
+    }
+    const QByteArray rtf = datei.readAll();
+    Rtf::lesen(rtf, *editor->document());
+    Rtf::lesen(rtf, *m_kasse->anleitung()->document());
+    if (m_kasse->anleitung()->document()->isEmpty()) m_kasse->anleitung()->setDocument(editor->document()->clone(m_kasse));
+}
+
+void Tfrm_barverkauf::informationstextSpeichern() noexcept {
+    try {
+        const QTextDocument* d = m_einstellungenSeite->zusatztext()->document();
+        m_einstellungen->setzen(QStringLiteral("me_zusatztext.Lines"), d->toPlainText().split(QLatin1Char('\n')));
+        QSaveFile datei(QDir(m_datenordner).filePath(QStringLiteral("Information.rtf")));
+        if (datei.open(QIODevice::WriteOnly)) {
+            datei.write(Rtf::schreiben(*d));
+            datei.commit();
+        }
+    } catch (...) {
+        // Losing the information text must not stop the close.
+    }
+}
+
 void Tfrm_barverkauf::VerwaltungsansichtAnzeigen() {
     m_fuss->setVisible(m_zustand.Verwaltungsmodus);
     for (const char* t : kVerwaltungsTabs) tabSichtbar(t, m_zustand.Verwaltungsmodus);
@@ -246,6 +282,7 @@ void Tfrm_barverkauf::closeEvent(QCloseEvent* ereignis) {
 void Tfrm_barverkauf::schliessenAblauf() {
     if (m_geschlossen) return;
     m_geschlossen = true;
+    informationstextSpeichern();
     try {
         m_einstellungen->speichern();
     } catch (const Fehler& f) {

@@ -46,6 +46,8 @@ private:
     void einstellungenSeitenAufbauen(QTabWidget* innen);
     bool startAblauf();
     bool pinPruefen();
+    void informationstextLaden();
+    void informationstextSpeichern() noexcept;
     void startAbbrechen(const QString& meldung);
     void tabSichtbar(const char* name, bool sichtbar);
     void verstecktesUmschalten(const QString& schluessel);

@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -246,4 +249,21 @@ TEST_F(Hauptfenster, BildschirmfotosAllerTabs) {
     }
     EXPECT_TRUE(QFile::exists(QDir(ziel).filePath("ts_barverkauf.png")));
     EXPECT_TRUE(QFile::exists(QDir(ziel).filePath("ts_settings.png")));
+}
+
+TEST_F(Hauptfenster, InformationstextWirdBeimSchliessenGespeichertUndBeimStartGezeigt) {
+    ASSERT_TRUE(starten());
+    auto* editor = f->findChild<QTextEdit*>("me_zusatztext");
+    QTextCursor c(editor->document());
+    QTextCharFormat fett;
+    fett.setFontWeight(QFont::Bold);
+    c.insertText("Heute Kürbisfest!", fett);
+    f->close();
+    f.reset();
+    EXPECT_TRUE(QFile::exists(QDir(u.datenordner()).filePath("Information.rtf")));
+
+    ASSERT_TRUE(starten());
+    auto* anzeige = f->findChild<QTextBrowser*>("me_anleitung");
+    EXPECT_EQ(anzeige->toPlainText(), "Heute Kürbisfest!");
+    EXPECT_EQ(anzeige->document()->find("Kürbisfest").charFormat().fontWeight(), QFont::Bold);
 }
