@@ -84,6 +84,9 @@ void Tdm_datenbank::HauptdatenbankOeffnen(const QString& dateiOderAdresse) {
 void Tdm_datenbank::LokaleDatenbankOeffnen(const QString& datei) {
     schliessen(m_lokalName);
     QSqlDatabase db = sqliteOeffnen(m_lokalName, datei);
+    // Only the sale being entered lives here: a power cut may cost the last
+    // scan, never a stored sale, so each scan need not wait for the disk.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     if (!db.tables().contains(QStringLiteral("Artikelpositionen"), Qt::CaseInsensitive))
         Schema::lokaldatenbankAnlegen(db, *m_lokalDialekt);
 }

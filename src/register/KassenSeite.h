@@ -1,8 +1,22 @@
 #pragma once
+#include "register/Knopfseiten.h"
+
 #include <QLabel>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
 
+class QLineEdit;
+class QPushButton;
+class QTableView;
 class QTextBrowser;
+class Einstellungen;
+class Tdm_datenbank;
+class Kundenanzeige;
+class Verkauf;
+class PositionenModell;
+struct Anwendungszustand;
 
 // A label that reports double-clicks (the total label switches the view).
 class DoppelklickLabel : public QLabel {
@@ -16,18 +30,58 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* ereignis) override;
 };
 
-// The register tab "Barverkauf".
+// The register tab "Barverkauf": a touch screen with exhibitor and article
+// buttons, the positions of the sale, the keypad and the money buttons.
 class KassenSeite : public QWidget {
     Q_OBJECT
 public:
-    explicit KassenSeite(QWidget* eltern = nullptr);
+    KassenSeite(Einstellungen& e, Tdm_datenbank& dm, Kundenanzeige& anzeige, Anwendungszustand& zustand,
+                const QString& datenordner, QWidget* eltern = nullptr);
+
     QTextBrowser* anleitung() const { return m_anleitung; }
     QLabel* kartenleser() const { return m_kartenleser; }
+    Verkauf& verkauf() { return *m_verkauf; }
+    Knopfseiten& knoepfe() { return m_knoepfe; }
+
+    // Start-up: scanner field, money panel and captions, button pages, a new sale.
+    void starten();
+    void barcodeFokus();
+    void btn_neuerbarverkaufClick();
+    void btn_barverkauf_abbrechenClick();
+    // Entering the extra text of a position; the on-screen keyboard plugs in here.
+    std::function<std::optional<QString>()> texteingabe;
 
 signals:
     void betragDoppelklick();
 
 private:
+    QWidget* knopfbereich();
+    QWidget* erfassungsbereich();
+    QWidget* geldbereich();
+    void knoepfeAnzeigen();
+    void anzeigen();
+    void geldpanelWaehlen();
+    void fehlerZeigen(const std::function<void()>& aktion);
+    QString betrag(double wert) const;
+
+    Einstellungen& m_e;
+    Anwendungszustand& m_zustand;
+    QString m_datenordner;
+    Verkauf* m_verkauf;
+    Knopfseiten m_knoepfe;
+    PositionenModell* m_modell;
     QTextBrowser* m_anleitung;
     QLabel* m_kartenleser;
+    QLabel* m_titel = nullptr;
+    QTableView* m_grid = nullptr;
+    QLineEdit *m_barcode = nullptr, *m_bar = nullptr, *m_gesamt = nullptr, *m_baranzeige = nullptr,
+              *m_wechselgeld = nullptr;
+    std::array<QLineEdit*, 4> m_mwst{};
+    QPushButton* m_favoriten = nullptr;
+    std::array<QPushButton*, Knopfseiten::kGruppen> m_gruppen{};
+    std::array<QPushButton*, Knopfseiten::kArtikel> m_artikel{};
+    QLineEdit *m_gruppeposition = nullptr, *m_artikelposition = nullptr, *m_vonGruppe = nullptr,
+              *m_bisGruppe = nullptr;
+    QWidget *m_euro = nullptr, *m_franken = nullptr, *m_zahlen = nullptr;
+    std::array<QPushButton*, 9> m_zahlenknoepfe{};
 };

@@ -63,7 +63,7 @@ void Tfrm_barverkauf::aufbauen() {
     m_pcMain->setObjectName(QStringLiteral("pc_main"));
     layout->addWidget(m_pcMain, 1);
 
-    m_kasse = new KassenSeite;
+    m_kasse = new KassenSeite(*m_einstellungen, *m_dm, m_kundenanzeige, m_zustand, m_datenordner);
     m_kasse->setObjectName(QStringLiteral("ts_barverkauf"));
     connect(m_kasse, &KassenSeite::betragDoppelklick, this, &Tfrm_barverkauf::lbl_betragDblClick);
     m_pcMain->addTab(m_kasse, QStringLiteral("Barverkauf"));
@@ -205,6 +205,7 @@ bool Tfrm_barverkauf::startAblauf() {
     m_pcEinstellungen->setCurrentIndex(0);
     m_zustand.Waehrungssymbol = Startregeln::Waehrungssymbol(e.text(QStringLiteral("ed_waehrung.Text")));
     m_zustand.Periode = 20120101;
+    m_kasse->starten();
 
     m_dm->ProtokollBereinigen(QDate::currentDate());
     m_dm->SchemaAktualisieren();
@@ -317,8 +318,14 @@ bool Tfrm_barverkauf::eventFilter(QObject* objekt, QEvent* ereignis) {
     const bool los = ereignis->type() == QEvent::KeyRelease;
     if ((!druck && !los) || !objekt->isWidgetType() || !isActiveWindow()) return QWidget::eventFilter(objekt, ereignis);
     auto* taste = static_cast<QKeyEvent*>(ereignis);
-    if (taste->isAutoRepeat() || !(taste->modifiers() & Qt::ShiftModifier) || !los)
-        return QWidget::eventFilter(objekt, ereignis);
+    if (taste->isAutoRepeat()) return QWidget::eventFilter(objekt, ereignis);
+    // F4: the scanner announces a code; the barcode field takes it.
+    if (druck && taste->key() == Qt::Key_F4 && !(taste->modifiers() & Qt::ShiftModifier) &&
+        m_pcMain->currentWidget() == m_kasse) {
+        m_kasse->barcodeFokus();
+        return true;
+    }
+    if (!(taste->modifiers() & Qt::ShiftModifier) || !los) return QWidget::eventFilter(objekt, ereignis);
     // The window sees these keys before its controls; consuming them stops the
     // event from travelling on to the parents and acting twice.
     switch (taste->key()) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "register/Kundenanzeige.h"
 #include "shell/Anwendung.h"
 
 #include <QWidget>
@@ -22,6 +23,7 @@ public:
     Tdm_datenbank& datenbank() { return *m_dm; }
     Anwendungszustand& zustand() { return m_zustand; }
     const QString& datenordner() const { return m_datenordner; }
+    KassenSeite& kasse() { return *m_kasse; }
 
     // The start-up sequence; false when it was abandoned. Database failures raise.
     bool FormShow();
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<Einstellungen> m_einstellungen;
     std::unique_ptr<Tdm_datenbank> m_dm;
     Anwendungszustand m_zustand;
+    KeineKundenanzeige m_kundenanzeige;
     QTabWidget* m_pcMain = nullptr;
     QTabWidget* m_pcEinstellungen = nullptr;
     QWidget* m_fuss = nullptr;
