@@ -29,8 +29,6 @@ QSqlDatabase sqliteOeffnen(const QString& name, const QString& datei) {
 
 QString text(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toString(); }
 int ganz(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toInt(); }
-double zahl(const QSqlRecord& r, const char* spalte) { return r.value(QLatin1String(spalte)).toDouble(); }
-double zahl(const QSqlRecord& r, const QString& spalte) { return r.value(spalte).toDouble(); }
 
 } // namespace
 
@@ -146,50 +144,77 @@ int Tdm_datenbank::NeueKassenbuchID(int firma) {
                        {firma});
 }
 
+namespace {
+// The article columns the register reads, in the order the reader below takes them.
+QString artikelSpalten() {
+    QStringList s{QStringLiteral("Artikel"), QStringLiteral("Name_AR"), QStringLiteral("Name_AR_e"),
+                  QStringLiteral("Name_AR_f"), QStringLiteral("Name_AR_s"), QStringLiteral("Name_AR_n"),
+                  QStringLiteral("Einheit"), QStringLiteral("Artikelgruppe"), QStringLiteral("Rabattfaehig"),
+                  QStringLiteral("ErloesKontoInland"), QStringLiteral("ErloesKontoAusland"), QStringLiteral("ErloesKontoEU"),
+                  QStringLiteral("MWST"), QStringLiteral("Einkaufspreis"), QStringLiteral("Lieferant1Einkaufspreis"),
+                  QStringLiteral("Lieferant2Einkaufspreis"), QStringLiteral("Lieferant1"), QStringLiteral("Lieferant2"),
+                  QStringLiteral("FremdartikelnummerLieferant1"), QStringLiteral("FremdartikelnummerLieferant2"),
+                  QStringLiteral("Lagerbestand"), QStringLiteral("ID_GS"), QStringLiteral("IstKuechenArtikel"),
+                  QStringLiteral("IstSchankArtikel"), QStringLiteral("Lagerfuehrung"), QStringLiteral("NichtSteuerpflichtig"),
+                  QStringLiteral("HatSeriennummern"), QStringLiteral("PLU"), QStringLiteral("PreisAenderbar"),
+                  QStringLiteral("AnzahlTickets"), QStringLiteral("UmrechnungAEHinWEH")};
+    for (int i = 1; i <= 6; ++i) s << QStringLiteral("Preis%1").arg(i);
+    for (int i = 1; i <= 3; ++i)
+        s << QStringLiteral("Betrag_Verminderung_%1").arg(i) << QStringLiteral("Menge_Verminderung_%1").arg(i);
+    for (int i = 1; i <= 30; ++i) s << QStringLiteral("Lager%1").arg(i);
+    return s.join(QStringLiteral(", "));
+}
+} // namespace
+
 TArtikelDaten Tdm_datenbank::ArtikelDatenLesen(const QString& artikel) {
+    static const QString sql =
+        QStringLiteral("select %1 from Artikelstamm\nwhere\nArtikel =:partikel").arg(artikelSpalten());
     TArtikelDaten a;
-    QSqlQuery& q = ausfuehren(haupt(), QStringLiteral("select * from Artikelstamm\nwhere\nArtikel =:partikel"), {artikel});
+    QSqlQuery& q = ausfuehren(haupt(), sql, {artikel});
     if (!q.next()) return a;
-    const QSqlRecord r = q.record();
-    q.finish();
+    int i = 0;
+    auto t = [&q, &i] { return q.value(i++).toString(); };
+    auto g = [&q, &i] { return q.value(i++).toInt(); };
+    auto z = [&q, &i] { return q.value(i++).toDouble(); };
     a.gefunden = true;
-    a.Artikel = text(r, "Artikel");
-    a.Name_AR = text(r, "Name_AR");
-    a.Name_AR_e = text(r, "Name_AR_e");
-    a.Name_AR_f = text(r, "Name_AR_f");
-    a.Name_AR_s = text(r, "Name_AR_s");
-    a.Name_AR_n = text(r, "Name_AR_n");
-    a.Einheit = text(r, "Einheit");
-    a.Artikelgruppe = ganz(r, "Artikelgruppe");
-    a.Rabattfaehig = ganz(r, "Rabattfaehig") == 1;
-    a.ErloesKontoInland = text(r, "ErloesKontoInland");
-    a.ErloesKontoAusland = text(r, "ErloesKontoAusland");
-    a.ErloesKontoEU = text(r, "ErloesKontoEU");
-    a.MWST = ganz(r, "MWST");
-    a.Einkaufspreis = zahl(r, "Einkaufspreis");
-    a.Lieferant1Einkaufspreis = zahl(r, "Lieferant1Einkaufspreis");
-    a.Lieferant2Einkaufspreis = zahl(r, "Lieferant2Einkaufspreis");
-    a.Lieferant1 = ganz(r, "Lieferant1");
-    a.Lieferant2 = ganz(r, "Lieferant2");
-    a.FremdartikelnummerLieferant1 = text(r, "FremdartikelnummerLieferant1");
-    a.FremdartikelnummerLieferant2 = text(r, "FremdartikelnummerLieferant2");
-    a.Lagerbestand = zahl(r, "Lagerbestand");
-    a.ID_GS = ganz(r, "ID_GS");
-    for (int i = 0; i < 30; ++i) a.Lager[i] = zahl(r, QStringLiteral("Lager%1").arg(i + 1));
-    a.IstKuechenArtikel = ganz(r, "IstKuechenArtikel");
-    a.IstSchankArtikel = ganz(r, "IstSchankArtikel");
-    a.Lagerfuehrung = ganz(r, "Lagerfuehrung") == 1;
-    for (int i = 0; i < 6; ++i) a.Preis[i] = zahl(r, QStringLiteral("Preis%1").arg(i + 1));
-    for (int i = 0; i < 3; ++i) {
-        a.Betrag_Verminderung[i] = zahl(r, QStringLiteral("Betrag_Verminderung_%1").arg(i + 1));
-        a.Menge_Verminderung[i] = zahl(r, QStringLiteral("Menge_Verminderung_%1").arg(i + 1));
+    a.Artikel = t();
+    a.Name_AR = t();
+    a.Name_AR_e = t();
+    a.Name_AR_f = t();
+    a.Name_AR_s = t();
+    a.Name_AR_n = t();
+    a.Einheit = t();
+    a.Artikelgruppe = g();
+    a.Rabattfaehig = g() == 1;
+    a.ErloesKontoInland = t();
+    a.ErloesKontoAusland = t();
+    a.ErloesKontoEU = t();
+    a.MWST = g();
+    a.Einkaufspreis = z();
+    a.Lieferant1Einkaufspreis = z();
+    a.Lieferant2Einkaufspreis = z();
+    a.Lieferant1 = g();
+    a.Lieferant2 = g();
+    a.FremdartikelnummerLieferant1 = t();
+    a.FremdartikelnummerLieferant2 = t();
+    a.Lagerbestand = z();
+    a.ID_GS = g();
+    a.IstKuechenArtikel = g();
+    a.IstSchankArtikel = g();
+    a.Lagerfuehrung = g() == 1;
+    a.NichtSteuerpflichtig = g() == 1;
+    a.HatSeriennummern = g() == 1;
+    a.PLU = g();
+    a.PreisAenderbar = g() == 1;
+    a.AnzahlTickets = g();
+    a.UmrechnungAEHinWEH = z();
+    for (double& p : a.Preis) p = z();
+    for (int k = 0; k < 3; ++k) {
+        a.Betrag_Verminderung[k] = z();
+        a.Menge_Verminderung[k] = z();
     }
-    a.NichtSteuerpflichtig = ganz(r, "NichtSteuerpflichtig") == 1;
-    a.HatSeriennummern = ganz(r, "HatSeriennummern") == 1;
-    a.PLU = ganz(r, "PLU");
-    a.PreisAenderbar = ganz(r, "PreisAenderbar") == 1;
-    a.AnzahlTickets = ganz(r, "AnzahlTickets");
-    a.UmrechnungAEHinWEH = zahl(r, "UmrechnungAEHinWEH");
+    for (double& l : a.Lager) l = z();
+    q.finish();
     return a;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -19,8 +20,16 @@ const QString kArtikelSpalten = QStringLiteral(
     "Menge_Verminderung_2, Menge_Verminderung_3, HatSeriennummern, AnzahlTickets, Pfandartikel, PLU, ButtonFarbe, "
     "Buttontext1, Buttontext2, BildAufKasse, Bildpfad, ReihenfolgeInGruppe, Favoritenreihenfolge");
 
-TArtikelDatenX artikelDaten(const QSqlQuery& q) {
-    auto v = [&q](const char* s) { return q.value(QLatin1String(s)); };
+// Column positions of kArtikelSpalten, looked up once per page.
+struct Spaltenindex {
+    QHash<QString, int> pos;
+    explicit Spaltenindex(const QSqlRecord& r) {
+        for (int i = 0; i < r.count(); ++i) pos.insert(r.fieldName(i), i);
+    }
+};
+
+TArtikelDatenX artikelDaten(const QSqlQuery& q, const Spaltenindex& ix) {
+    auto v = [&q, &ix](const char* s) { return q.value(ix.pos.value(QLatin1String(s))); };
     TArtikelDatenX d;
     d.Artikel = v("Artikel").toString();
     d.Name = v("Name_AR").toString();
@@ -121,17 +130,18 @@ void Knopfseiten::seiteFuellen(int s, const QString& titel, bool favoriten, int 
                                   .arg(kArtikelSpalten),
                               {von, bis, s, s + kArtikel - 1});
     const bool bilder = m_e.an(QStringLiteral("cb_artikelbilder.Checked"));
+    const Spaltenindex ix(q.record());
+    auto v = [&q, &ix](const char* s) { return q.value(ix.pos.value(QLatin1String(s))); };
     while (q.next()) {
-        const int slot = q.value(favoriten ? "Favoritenreihenfolge" : "ReihenfolgeInGruppe").toInt();
+        const int slot = v(favoriten ? "Favoritenreihenfolge" : "ReihenfolgeInGruppe").toInt();
         Artikelknopf& k = m_artikel[knopfIndex(slot, kArtikel)];
-        const QString zeile1 = q.value("Buttontext1").toString();
-        const QString zeile2 = q.value("Buttontext2").toString();
+        const QString zeile1 = v("Buttontext1").toString();
+        const QString zeile2 = v("Buttontext2").toString();
         k.text = zeile2.trimmed().isEmpty() ? zeile1 : zeile1 + QLatin1Char('\n') + zeile2;
-        k.hinweis = q.value("Artikel").toString();
-        k.farbe = q.value("ButtonFarbe").toInt();
-        k.daten = artikelDaten(q);
-        k.bild = (bilder && q.value("BildAufKasse").toInt() == 1) ? bildpfad(q.value("Bildpfad").toString(), m_bilder)
-                                                                  : QString();
+        k.hinweis = v("Artikel").toString();
+        k.farbe = v("ButtonFarbe").toInt();
+        k.daten = artikelDaten(q, ix);
+        k.bild = (bilder && v("BildAufKasse").toInt() == 1) ? bildpfad(v("Bildpfad").toString(), m_bilder) : QString();
     }
     q.finish();
 }

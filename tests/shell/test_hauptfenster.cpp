@@ -1,4 +1,5 @@
 #include "Testumgebung.h"
+#include "data/Demodaten.h"
 #include "data/Tdm_datenbank.h"
 #include "shell/Einstellungen.h"
 #include "shell/Fehler.h"
@@ -227,7 +228,14 @@ TEST_F(Hauptfenster, VersteckteTastenUndHerunterfahren) {
 
 // Renders every screen to a PNG in the build folder for a reviewer to look at.
 TEST_F(Hauptfenster, BildschirmfotosAllerTabs) {
+    {
+        Tdm_datenbank dm("demo");
+        dm.HauptdatenbankOeffnen(u.hauptdatei());
+        DemodatenAnlegen(dm);
+    }
     ASSERT_TRUE(starten());
+    for (const char* knopf : {"b_1", "b_3", "b_5"}) QTest::mouseClick(f->findChild<QWidget*>(knopf), Qt::LeftButton);
+    QTest::mouseClick(f->findChild<QWidget*>("b2"), Qt::LeftButton);
     doppelklickAufBetrag();
     const QString ziel = QStringLiteral(ORVENPOS_BIN_DIR "/../screenshots");
     QDir().mkpath(ziel);
