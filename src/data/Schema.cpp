@@ -206,6 +206,11 @@ QList<Spalte> Schema::barverkaufSpalten() {
       << sp("hashTransactionItems", T::Text, 255) << sp("sig", T::Text, 255) << sp("seqNoTransaction", T::Int)
       << sp("DatumUhrzeitString", T::Text, 255) << sp("KassenID", T::Text, 50) << sp("SteuerIDNr", T::Int)
       << sp("SteuerID", T::Text, 254);
+    // A new sale row takes 0 for numbers and an empty text where the register writes nothing.
+    for (Spalte& x : s) {
+        if (!x.standard.isEmpty() || x.typ == T::DatumZeit || x.typ == T::Memo) continue;
+        x.standard = x.typ == T::Text ? QStringLiteral("''") : QStringLiteral("0");
+    }
     return s;
 }
 

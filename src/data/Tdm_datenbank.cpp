@@ -8,11 +8,7 @@
 
 namespace {
 
-DatenbankFehler fehler(const QSqlError& e, const QString& sql = {}) {
-    QString text = e.text().trimmed();
-    if (!sql.isEmpty()) text += QStringLiteral("\n") + sql;
-    return DatenbankFehler(text);
-}
+DatenbankFehler fehler(const QSqlError& e, const QString& sql = {}) { return datenbankFehler(e, sql); }
 
 QSqlDatabase sqliteOeffnen(const QString& name, const QString& datei) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -284,6 +280,23 @@ QStringList Tdm_datenbank::SchemaErweitern() {
     m_abfragen.clear();
     QSqlDatabase db = haupt();
     return Schema::erweitern(db, dialekt());
+}
+
+DatenbankFehler datenbankFehler(const QSqlError& e, const QString& sql) {
+    // SQLITE_BUSY / SQLITE_LOCKED: another register holds the write lock longer than we wait.
+    const QString code = e.nativeErrorCode();
+    if (code == QLatin1String("5") || code == QLatin1String("6") || code.startsWith(QLatin1String("5 ")) ||
+        e.text().contains(QLatin1String("database is locked"), Qt::CaseInsensitive))
+        return DatenbankFehler(QStringLiteral("Die Datenbank ist gerade durch eine andere Kasse belegt. "
+                                              "Es wurde nichts gespeichert; bitte den Vorgang wiederholen."));
+    QString text = e.text().trimmed();
+    if (!sql.isEmpty()) text += QStringLiteral("\n") + sql;
+    return DatenbankFehler(text);
+}
+
+void Tdm_datenbank::wartezeitSetzen(int millisekunden) {
+    if (dialekt().name() != QLatin1String("sqlite")) return;
+    QSqlQuery(haupt()).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(millisekunden));
 }
 
 void BenutzerStempeln(QSqlRecord& zeile, const QString& benutzer, const QDateTime& zeit, const SqlDialect& d) {

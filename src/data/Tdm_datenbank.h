@@ -1,10 +1,12 @@
 #pragma once
 #include "data/SqlDialect.h"
+#include "shell/Fehler.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QString>
 #include <array>
@@ -95,6 +97,8 @@ public:
 
     // Transaction depth on the main connection, kept by the transaction guard.
     int& transaktionsTiefe() { return m_tiefe; }
+    // How long a writer waits for another register's write lock before giving up.
+    void wartezeitSetzen(int millisekunden);
 
 private:
     int maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
@@ -105,6 +109,10 @@ private:
     QHash<QString, QSqlQuery> m_abfragen;
     int m_tiefe = 0;
 };
+
+// The database error as the register reports it; a database held by another
+// register gets a clear text of its own.
+[[nodiscard]] DatenbankFehler datenbankFehler(const QSqlError& e, const QString& sql = {});
 
 // Stamps a row with user (first 50 characters) and time.
 void BenutzerStempeln(QSqlRecord& zeile, const QString& benutzer, const QDateTime& zeit, const SqlDialect& d);

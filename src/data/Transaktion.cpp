@@ -9,7 +9,10 @@
 namespace {
 void befehl(Tdm_datenbank& dm, const QString& sql, const QString& name) {
     QSqlQuery q(dm.haupt());
-    if (!q.exec(sql)) throw DatenbankFehler(name + QStringLiteral(": ") + q.lastError().text());
+    if (!q.exec(sql)) {
+        const DatenbankFehler f = datenbankFehler(q.lastError());
+        throw DatenbankFehler(name + QStringLiteral(": ") + f.text());
+    }
 }
 } // namespace
 

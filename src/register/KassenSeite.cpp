@@ -100,6 +100,7 @@ KassenSeite::KassenSeite(Einstellungen& e, Tdm_datenbank& dm, Kundenanzeige& anz
                          const QString& datenordner, QWidget* eltern)
     : QWidget(eltern), m_e(e), m_zustand(zustand), m_datenordner(datenordner),
       m_verkauf(new Verkauf(dm, e, anzeige, this)),
+      m_abschluss(std::make_unique<Abschluss>(dm, e, zustand, *m_verkauf, datenordner)),
       m_knoepfe(dm, e, QDir(datenordner).filePath(QStringLiteral("BilderArchiv"))),
       m_modell(new PositionenModell(*m_verkauf, this)), m_anleitung(new QTextBrowser(this)),
       m_kartenleser(new QLabel(this)) {
@@ -221,6 +222,7 @@ QWidget* KassenSeite::erfassungsbereich() {
     tasten->addWidget(abbrechen, 4, 2, 1, 2);
     l->addLayout(tasten, 3);
     l->addWidget(geldbereich(), 1);
+    l->addWidget(zahlbereich(), 1);
     return w;
 }
 
@@ -270,6 +272,56 @@ QWidget* KassenSeite::geldbereich() {
     }
     stapel->addWidget(m_zahlen);
     return w;
+}
+
+QWidget* KassenSeite::zahlbereich() {
+    auto* w = benannt(new QWidget(this), QStringLiteral("pnl_zahlung"));
+    auto* l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(2);
+    const std::tuple<Zahlknopf, const char*, const char*, const char*> knoepfe[] = {
+        {Zahlknopf::Speichern, "btn_speichern", "SPEICH.", "#d0d0d0"},
+        {Zahlknopf::Bargeld, "btn_bargeld", "Barzahlung", "#9be39b"},
+        {Zahlknopf::Bankomat, "btn_bankomat", "Bankomatzahlung", "#9bc8f0"},
+        {Zahlknopf::Kreditkarte, "btn_kreditkarte", "KREDIT", "#9bc8f0"},
+        {Zahlknopf::Gutschrift, "btn_gutschrift", "GUT.", "#f0c89b"}};
+    for (const auto& [art, name, text, farbe] : knoepfe) {
+        auto* b = knopf(QLatin1String(name), QString::fromUtf8(text), w, 52);
+        b->setStyleSheet(QStringLiteral("QPushButton{background:%1;font-weight:bold;border:1px solid #555;"
+                                        "border-radius:4px;}QPushButton:disabled{color:#888;}")
+                             .arg(QLatin1String(farbe)));
+        const Zahlknopf k = art;
+        connect(b, &QPushButton::clicked, this, [this, k] { abschliessen(k); });
+        m_zahlknoepfe[art] = b;
+        l->addWidget(b);
+    }
+    m_zahlknoepfe[Zahlknopf::Bargeld]->setProperty("tag", 0);
+    return w;
+}
+
+void KassenSeite::bedienungSperren(bool gesperrt) {
+    // Outside programs are waited for with the window alive: nothing on the
+    // register may start meanwhile, neither a second completion nor a new position.
+    setEnabled(!gesperrt);
+    emit abschlussLaeuft(gesperrt);
+}
+
+void KassenSeite::abschliessen(Zahlknopf knopf) {
+    Fiskalstatus fiskal;
+    fiskal.kartenleserText = m_kartenleser->text();
+    fiskal.kartenleserTag = m_kartenleser->property("tag").toInt();
+    fiskal.bargeldTag = m_zahlknoepfe[Zahlknopf::Bargeld]->property("tag").toInt();
+    bedienungSperren(true);
+    try {
+        m_letzteNummer = m_abschluss->abschliessen(knopf, fiskal);
+    } catch (const Fehler& f) {
+        bedienungSperren(false);
+        anzeigen();
+        Meldungen::fehler(this, f.text());
+        return;
+    }
+    bedienungSperren(false);
+    anzeigen();
 }
 
 QWidget* KassenSeite::knopfbereich() {
@@ -400,6 +452,7 @@ void KassenSeite::geldpanelWaehlen() {
 
 void KassenSeite::starten() {
     m_barcode->setVisible(!m_e.an(QStringLiteral("sw_scanner.StateOn")));
+    m_zahlknoepfe[Zahlknopf::Bankomat]->setVisible(m_e.an(QStringLiteral("sw_terminal_zvt.StateOn")));
     for (int i = 0; i < 9; ++i) m_zahlenknoepfe[i]->setText(m_e.text(QStringLiteral("bz_%1.Text").arg(i + 1)));
     geldpanelWaehlen();
     m_knoepfe.start();
@@ -415,7 +468,7 @@ void KassenSeite::barcodeFokus() {
 
 void KassenSeite::btn_neuerbarverkaufClick() {
     fehlerZeigen([this] { m_verkauf->NeuerVerkauf(); });
-    m_barcode->setEnabled(true);
+    bedienungSperren(false);
 }
 
 void KassenSeite::btn_barverkauf_abbrechenClick() {

@@ -1,10 +1,13 @@
 #pragma once
+#include "register/Abschluss.h"
 #include "register/Knopfseiten.h"
 
 #include <QLabel>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 
 class QLineEdit;
@@ -42,22 +45,31 @@ public:
     QLabel* kartenleser() const { return m_kartenleser; }
     Verkauf& verkauf() { return *m_verkauf; }
     Knopfseiten& knoepfe() { return m_knoepfe; }
+    Abschluss& abschluss() { return *m_abschluss; }
 
     // Start-up: scanner field, money panel and captions, button pages, a new sale.
     void starten();
     void barcodeFokus();
     void btn_neuerbarverkaufClick();
     void btn_barverkauf_abbrechenClick();
+    // The five completion buttons share this handler.
+    void abschliessen(Zahlknopf knopf);
+    // Stored receipt numbers go out here (receipt screens follow them).
+    int letzteBarverkaufNr() const { return m_letzteNummer; }
     // Entering the extra text of a position; the on-screen keyboard plugs in here.
     std::function<std::optional<QString>()> texteingabe;
 
 signals:
     void betragDoppelklick();
+    // While a sale is completed the page control is locked.
+    void abschlussLaeuft(bool an);
 
 private:
     QWidget* knopfbereich();
     QWidget* erfassungsbereich();
     QWidget* geldbereich();
+    QWidget* zahlbereich();
+    void bedienungSperren(bool gesperrt);
     void knoepfeAnzeigen();
     void anzeigen();
     void geldpanelWaehlen();
@@ -68,6 +80,9 @@ private:
     Anwendungszustand& m_zustand;
     QString m_datenordner;
     Verkauf* m_verkauf;
+    std::unique_ptr<Abschluss> m_abschluss;
+    int m_letzteNummer = -1;
+    std::map<Zahlknopf, QPushButton*> m_zahlknoepfe;
     Knopfseiten m_knoepfe;
     PositionenModell* m_modell;
     QTextBrowser* m_anleitung;

@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -66,6 +67,7 @@ void Tfrm_barverkauf::aufbauen() {
     m_kasse = new KassenSeite(*m_einstellungen, *m_dm, m_kundenanzeige, m_zustand, m_datenordner);
     m_kasse->setObjectName(QStringLiteral("ts_barverkauf"));
     connect(m_kasse, &KassenSeite::betragDoppelklick, this, &Tfrm_barverkauf::lbl_betragDblClick);
+    connect(m_kasse, &KassenSeite::abschlussLaeuft, this, [this](bool an) { m_pcMain->tabBar()->setEnabled(!an); });
     m_pcMain->addTab(m_kasse, QStringLiteral("Barverkauf"));
     m_pcMain->addTab(seite("ts_tagesabrechnung"), QStringLiteral("Tagesabrechnungen"));
     m_pcMain->addTab(seite("ts_kassenjournal"), QStringLiteral("Kassenbuch"));
