@@ -174,3 +174,34 @@ TEST_F(Kasse, PositionenEinesFrueherenLaufsWerdenBeimStartGeloescht) {
     EXPECT_TRUE(positionen().isEmpty());
     EXPECT_EQ(lokaleZeilen(), 0);
 }
+
+TEST_F(Kasse, BarzahlungSpeichertUndFehlerLassenDiePositionen) {
+    starten();
+    klick("b_1");
+    klick("b_2");
+    klick("b3"); // 50 € given
+    klick("btn_bargeld");
+    EXPECT_TRUE(positionen().isEmpty());
+    EXPECT_EQ(text("ed_gesamtbetrag"), "€ 0,00");
+    EXPECT_TRUE(w("ts_barverkauf")->isEnabled());
+    QSqlQuery q(f->datenbank().haupt());
+    ASSERT_TRUE(q.exec("select count(*), min(Barverkauf_nr), max(BarBetrag), min(Zahlungsart) from Barverkaeufe"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    EXPECT_EQ(q.value(1).toInt(), 1);
+    EXPECT_DOUBLE_EQ(q.value(2).toDouble(), 14.90 + 39.00); // the first two favourites
+    EXPECT_EQ(q.value(3).toInt(), 0);
+
+    // A price of 0 with the zero-price check on: the message names the reason, the sale stays.
+    f->einstellungen().setzen("cb_nullpreise.Checked", true);
+    klick("b_1");
+    klick("btn_0");
+    klick("btn_preis");
+    klick("btn_gutschrift");
+    EXPECT_TRUE(antwort.texte.last().startsWith("Ein Fehler ist aufgetreten!Transaktion wurde zurückgesetzt.Fehler:"));
+    EXPECT_TRUE(antwort.texte.last().endsWith("Abrechnung nicht möglich!"));
+    EXPECT_EQ(positionen().size(), 1);
+    EXPECT_TRUE(w("ts_barverkauf")->isEnabled());
+    EXPECT_TRUE(w("btn_bargeld")->isEnabled());
+    EXPECT_FALSE(w("btn_bankomat")->isVisible()); // no card terminal configured
+}
