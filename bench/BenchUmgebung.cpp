@@ -18,8 +18,16 @@ struct BenchAnwendung::Daten {
     Daten(int& argc, char** argv) : app(argc, argv) {}
 };
 
+namespace {
+// The shops live until the application ends, and must be closed before it.
+std::map<std::pair<long, bool>, std::unique_ptr<BenchLaden>>& laeden() {
+    static std::map<std::pair<long, bool>, std::unique_ptr<BenchLaden>> l;
+    return l;
+}
+} // namespace
+
 BenchAnwendung::BenchAnwendung(int& argc, char** argv) : d(std::make_unique<Daten>(argc, argv)) {}
-BenchAnwendung::~BenchAnwendung() = default;
+BenchAnwendung::~BenchAnwendung() { laeden().clear(); }
 
 namespace {
 // The generator numbers its articles from 1 and gives article i the code 29 + i (ten digits) + check digit;
@@ -28,15 +36,20 @@ QString generatorBarcode(int i) { return Ean13(QStringLiteral("29%1").arg(i + 1,
 } // namespace
 
 BenchLaden& BenchLaden::fuer(long art) {
-    static std::map<long, std::unique_ptr<BenchLaden>> laeden;
-    auto& l = laeden[art];
-    if (!l) l.reset(new BenchLaden(Art(art)));
+    auto& l = laeden()[{art, false}];
+    if (!l) l.reset(new BenchLaden(Art(art), false));
     return *l;
 }
 
-BenchLaden::BenchLaden(Art art) {
+BenchLaden& BenchLaden::schreibbar(long art) {
+    auto& l = laeden()[{art, true}];
+    if (!l) l.reset(new BenchLaden(Art(art), true));
+    return *l;
+}
+
+BenchLaden::BenchLaden(Art art, bool kopie) {
     m_e = std::make_unique<Einstellungen>(QDir(m_ordner.path()).filePath(QStringLiteral("orvenpos.ini")));
-    m_dm = std::make_unique<Tdm_datenbank>(QStringLiteral("bench%1").arg(int(art)));
+    m_dm = std::make_unique<Tdm_datenbank>(QStringLiteral("bench%1_%2").arg(int(art)).arg(kopie));
     if (art == Gross) {
         m_hauptdatei = QString::fromLocal8Bit(qgetenv("ORVENPOS_GROSSER_LADEN"));
         if (m_hauptdatei.isEmpty() || !QFile::exists(m_hauptdatei)) {
@@ -45,6 +58,11 @@ BenchLaden::BenchLaden(Art art) {
             std::exit(2);
         }
         m_name = QStringLiteral("gross");
+        if (kopie) {
+            const QString ziel = QDir(m_ordner.path()).filePath(QStringLiteral("ZumoVarelo.db"));
+            if (!QFile::copy(m_hauptdatei, ziel)) throw Fehler(QStringLiteral("Kopie fehlgeschlagen: ") + ziel);
+            m_hauptdatei = ziel;
+        }
     } else {
         m_hauptdatei = QDir(m_ordner.path()).filePath(QStringLiteral("ZumoVarelo.db"));
         m_name = QStringLiteral("leer");
@@ -69,9 +87,3 @@ BenchLaden::BenchLaden(Art art) {
 
 QString BenchLaden::barcode(int i) const { return generatorBarcode((i * 37) % 1000); }
 
-QString BenchLaden::kopieDerHauptdatenbank() const {
-    const QString ziel = QDir(m_ordner.path()).filePath(QStringLiteral("Kopie.db"));
-    QFile::remove(ziel);
-    if (!QFile::copy(m_hauptdatei, ziel)) throw Fehler(QStringLiteral("Kopie fehlgeschlagen: ") + ziel);
-    return ziel;
-}

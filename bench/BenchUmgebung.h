@@ -14,6 +14,8 @@ class BenchLaden {
 public:
     enum Art { Leer = 0, Gross = 1 };
     static BenchLaden& fuer(long art);
+    // A shop of its own to write into (the large shop as a copy).
+    static BenchLaden& schreibbar(long art);
 
     Tdm_datenbank& dm() { return *m_dm; }
     Einstellungen& einstellungen() { return *m_e; }
@@ -21,11 +23,10 @@ public:
     QString ordner() const { return m_ordner.path(); }
     // The barcode of one of the first articles of group 2 (the same in both shops).
     QString barcode(int i) const;
-    // A scratch copy of the main database to write into.
-    QString kopieDerHauptdatenbank() const;
+    const QString& hauptdatei() const { return m_hauptdatei; }
 
 private:
-    explicit BenchLaden(Art art);
+    BenchLaden(Art art, bool kopie);
     QTemporaryDir m_ordner;
     QString m_name, m_hauptdatei;
     std::unique_ptr<Tdm_datenbank> m_dm;

@@ -3,8 +3,10 @@
 #include "data/Schema.h"
 #include "shell/Fehler.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+#include <sqlite3.h>
 
 namespace {
 
@@ -35,6 +37,14 @@ Tdm_datenbank::Tdm_datenbank(const QString& name)
 Tdm_datenbank::~Tdm_datenbank() { Trennen(); }
 
 void Tdm_datenbank::schliessen(const QString& name) noexcept {
+    for (auto it = m_rohAnweisungen.begin(); it != m_rohAnweisungen.end();) {
+        if (it.key().startsWith(name + QLatin1Char('\x1f'))) {
+            sqlite3_finalize(static_cast<sqlite3_stmt*>(it.value()));
+            it = m_rohAnweisungen.erase(it);
+        } else {
+            ++it;
+        }
+    }
     for (auto it = m_abfragen.begin(); it != m_abfragen.end();) {
         if (it.key().startsWith(name + QLatin1Char('\x1f'))) it = m_abfragen.erase(it);
         else ++it;
@@ -100,6 +110,8 @@ QSqlQuery& Tdm_datenbank::abfrage(const QSqlDatabase& db, const QString& sql) {
     auto it = m_abfragen.find(schluessel);
     if (it == m_abfragen.end()) {
         QSqlQuery q(db);
+        // Every caller reads forward once; without this the driver caches each row.
+        q.setForwardOnly(true);
         if (!q.prepare(sql)) throw fehler(q.lastError(), sql);
         it = m_abfragen.insert(schluessel, std::move(q));
     }
@@ -112,6 +124,49 @@ QSqlQuery& Tdm_datenbank::ausfuehren(const QSqlDatabase& db, const QString& sql,
     for (int i = 0; i < werte.size(); ++i) q.bindValue(i, werte.at(i));
     if (!q.exec()) throw fehler(q.lastError(), sql);
     return q;
+}
+
+void Tdm_datenbank::schreiben(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (db.driverName() != QLatin1String("QSQLITE") || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        ausfuehren(db, sql, werte);
+        return;
+    }
+    sqlite3* h = *static_cast<sqlite3* const*>(handle.data());
+    const QString schluessel = db.connectionName() + QLatin1Char('\x1f') + sql;
+    auto* st = static_cast<sqlite3_stmt*>(m_rohAnweisungen.value(schluessel));
+    auto fehlerVon = [h, &sql](int rc) {
+        return datenbankFehler(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(h)), QSqlError::StatementError,
+                                         QString::number(rc & 0xFF)),
+                               sql);
+    };
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &st, nullptr);
+        if (rc != SQLITE_OK) throw fehlerVon(rc);
+        m_rohAnweisungen.insert(schluessel, st);
+    }
+    for (int i = 0; i < werte.size(); ++i) {
+        const QVariant& w = werte.at(i);
+        const int n = i + 1;
+        switch (w.isNull() ? QMetaType::UnknownType : w.typeId()) {
+        case QMetaType::UnknownType: sqlite3_bind_null(st, n); break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong: sqlite3_bind_int64(st, n, w.toLongLong()); break;
+        case QMetaType::Double: sqlite3_bind_double(st, n, w.toDouble()); break;
+        default: {
+            const QString t = w.toString();
+            sqlite3_bind_text16(st, n, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw fehlerVon(rc);
 }
 
 int Tdm_datenbank::maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {

@@ -74,6 +74,9 @@ public:
     QSqlQuery& abfrage(const QSqlDatabase& db, const QString& sql);
     // Prepares, binds and runs; throws DatenbankFehler with the statement's error.
     QSqlQuery& ausfuehren(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
+    // The same for a statement that returns no rows and runs many times in a row
+    // (the rows of a sale): on SQLite straight through the driver's own handle.
+    void schreiben(const QSqlDatabase& db, const QString& sql, const QVariantList& werte);
 
     int NaechsteBarverkaufNr();
     int NeueBarverkaufspositionID();
@@ -107,6 +110,7 @@ private:
     QString m_hauptName, m_lokalName;
     std::unique_ptr<SqlDialect> m_dialekt, m_lokalDialekt;
     QHash<QString, QSqlQuery> m_abfragen;
+    QHash<QString, void*> m_rohAnweisungen; // sqlite3_stmt*, finalized before the connection closes
     int m_tiefe = 0;
 };
 

@@ -13,13 +13,6 @@
 #include <array>
 #include <cmath>
 
-struct Abschluss::Lokalzeile {
-    QString artikel, groessenbezeichnung, seriennummer, zusatztext1;
-    double menge = 0, preis = 0, rabatt = 0, einkaufspreis = 0;
-    int anzahlTickets = 0;
-    std::array<double, 30> mengen{};
-};
-
 namespace {
 
 // Columns of a stored sale row that completion writes; the rest take the table's defaults.
@@ -123,10 +116,15 @@ Abschluss::Artikelsteuer Abschluss::steuer(const QString& artikel) {
 }
 
 TMwStAufteilung Abschluss::MwStAufteilen(const TMwStSaetze& saetze, bool fuenfCent) {
+    m_zeilen = lokaleZeilen();
+    return aufteilen(saetze, fuenfCent);
+}
+
+TMwStAufteilung Abschluss::aufteilen(const TMwStSaetze& saetze, bool fuenfCent) {
     m_steuern.clear();
     std::array<double, 4> brutto{};
     double gesamt = 0;
-    for (const Lokalzeile& z : lokaleZeilen()) {
+    for (const Lokalzeile& z : m_zeilen) {
         const double betrag = RundenAufCent((100.0 - z.rabatt) * z.preis * z.menge / 100.0);
         gesamt += betrag;
         const int kategorie = steuer(z.artikel).mwst;
@@ -170,7 +168,8 @@ int Abschluss::abschliessen(Zahlknopf knopf, const Fiskalstatus& fiskal) {
     k.zeit = QDateTime::currentDateTime();
     k.fiskal = fiskal;
     if (!m_dm.lokalOffen()) ablehnen(Tfrm_strings::text("sm_8"));
-    if (lokaleZeilen().isEmpty()) ablehnen(Tfrm_strings::text("sm_9"));
+    m_zeilen = lokaleZeilen();
+    if (m_zeilen.isEmpty()) ablehnen(Tfrm_strings::text("sm_9"));
     k.periode = m_zustand.Periode;
     k.firma = m_zustand.Firmennummer;
     bool kassaOk = false;
@@ -185,6 +184,7 @@ int Abschluss::abschliessen(Zahlknopf knopf, const Fiskalstatus& fiskal) {
             teile << QStringLiteral("Menge%1 = case when Menge%1 > 0 then -Menge%1 else Menge%1 end").arg(i);
         m_dm.ausfuehren(m_dm.lokal(), QStringLiteral("update Artikelpositionen set ") + teile.join(QStringLiteral(", ")));
         m_verkauf.laden();
+        m_zeilen = lokaleZeilen();
     }
 
     // From here on the total on screen stays as it is until the completion ends.
@@ -195,7 +195,7 @@ int Abschluss::abschliessen(Zahlknopf knopf, const Fiskalstatus& fiskal) {
     } freigabe{m_verkauf};
 
     k.gesamtbetrag = m_verkauf.gesamtbetrag();
-    k.mwst = MwStAufteilen(saetze, m_verkauf.fuenfCent());
+    k.mwst = aufteilen(saetze, m_verkauf.fuenfCent());
     if (std::abs(k.gesamtbetrag - k.mwst.Gesamt) > 0.01) ablehnen(Tfrm_strings::text("sm_12"));
     m_verkauf.mwstSetzen({k.mwst.MwStA, k.mwst.MwStB, k.mwst.MwStC, k.mwst.MwStD});
 
@@ -260,8 +260,7 @@ void Abschluss::zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze) 
     const QVariant erfassung = d.zeit(k.zeit), offen = d.zeit(Nullzeit());
     int id = m_dm.NeueBarverkaufspositionID();
     int position = 0;
-    QSqlQuery& q = m_dm.abfrage(m_dm.haupt(), m_einfuegen);
-    for (const Lokalzeile& z : lokaleZeilen()) {
+    for (const Lokalzeile& z : m_zeilen) {
         ++position; // rows without an article leave a gap
         if (z.artikel.trimmed().isEmpty()) continue;
         const Artikelsteuer s = steuer(z.artikel);
@@ -269,17 +268,14 @@ void Abschluss::zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze) 
         if (nullpreise && z.preis == 0)
             throw Fehler(QStringLiteral("Eine Position mit Preis 0 ist vorhanden!Abrechnung nicht möglich!"));
         const double satz = (s.mwst >= 1 && s.mwst <= 4) ? saetze.satz(s.mwst) : 0;
-        const QVariantList werte{
+        QVariantList werte{
             id++, k.firma, k.periode, k.nummer, position, 0, k.kassa, QString(), erfassung, 0, z.artikel, z.menge,
             z.preis, z.rabatt, z.einkaufspreis, 0, QString(), d.zeit(QDateTime::currentDateTime()), offen, betrag,
             k.zahlungsart, k.zahlungsart == 0 ? betrag : 0.0, 0, 0, RundenAufCent(k.mwst.MwStA),
             RundenAufCent(k.mwst.MwStB), RundenAufCent(k.mwst.MwStC), RundenAufCent(k.mwst.MwStD), k.mwst.NettoA,
             k.mwst.NettoB, k.mwst.NettoC, k.mwst.NettoD, -1, -1, z.groessenbezeichnung, z.seriennummer,
             z.anzahlTickets, z.zusatztext1, -1, -1, satz, -1, s.nichtSteuerpflichtig ? 1 : 0, satz, k.kassenId};
-        int i = 0;
-        for (const QVariant& w : werte) q.bindValue(i++, w);
-        for (double m : z.mengen) q.bindValue(i++, m);
-        if (!q.exec()) throw datenbankFehler(q.lastError(), m_einfuegen);
+        for (double m : z.mengen) werte << m;
+        m_dm.schreiben(m_dm.haupt(), m_einfuegen, werte);
     }
-    q.finish();
 }

@@ -2,7 +2,10 @@
 #include "shell/Fehler.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QList>
 #include <QString>
+#include <array>
 #include <functional>
 #include <map>
 
@@ -93,8 +96,14 @@ private:
         int mwst = -1;
         bool nichtSteuerpflichtig = false;
     };
-    struct Lokalzeile;
+    struct Lokalzeile {
+        QString artikel, groessenbezeichnung, seriennummer, zusatztext1;
+        double menge = 0, preis = 0, rabatt = 0, einkaufspreis = 0;
+        int anzahlTickets = 0;
+        std::array<double, 30> mengen{};
+    };
     QList<Lokalzeile> lokaleZeilen();
+    TMwStAufteilung aufteilen(const TMwStSaetze& saetze, bool fuenfCent);
     Artikelsteuer steuer(const QString& artikel);
     void zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze);
     bool schrittAusfuehren(Abschlussschritt stelle, Abschlusskontext& k);
@@ -108,4 +117,5 @@ private:
     std::map<Abschlussschritt, Schritt> m_schritte;
     QString m_einfuegen;
     QHash<QString, Artikelsteuer> m_steuern; // articles of the sale being completed
+    QList<Lokalzeile> m_zeilen;               // its local positions, read once
 };
