@@ -9,18 +9,7 @@ const QString kZeitformat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 class SqliteDialect : public SqlDialect {
 public:
     QString name() const override { return QStringLiteral("sqlite"); }
-    QString typ(Spaltentyp typ, int laenge) const override {
-        switch (typ) {
-        case Spaltentyp::Int: return QStringLiteral("INTEGER");
-        case Spaltentyp::SmallInt: return QStringLiteral("SMALLINT");
-        case Spaltentyp::Long: return QStringLiteral("BIGINT");
-        case Spaltentyp::Float: return QStringLiteral("DOUBLE PRECISION");
-        case Spaltentyp::Text: return QStringLiteral("VARCHAR(%1)").arg(laenge > 0 ? laenge : 255);
-        case Spaltentyp::Memo: return QStringLiteral("TEXT");
-        case Spaltentyp::DatumZeit: return QStringLiteral("DATETIME");
-        }
-        return {};
-    }
+    QString datumZeitTyp() const override { return QStringLiteral("DATETIME"); }
     QString beginSchreibtransaktion() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     // ISO text of fixed width: string order is time order.
     QVariant zeit(const QDateTime& t) const override { return t.toString(kZeitformat); }
@@ -36,19 +25,8 @@ public:
 class PostgresDialect : public SqlDialect {
 public:
     QString name() const override { return QStringLiteral("postgresql"); }
-    QString typ(Spaltentyp typ, int laenge) const override {
-        switch (typ) {
-        case Spaltentyp::Int: return QStringLiteral("INTEGER");
-        case Spaltentyp::SmallInt: return QStringLiteral("SMALLINT");
-        case Spaltentyp::Long: return QStringLiteral("BIGINT");
-        case Spaltentyp::Float: return QStringLiteral("DOUBLE PRECISION");
-        case Spaltentyp::Text: return QStringLiteral("VARCHAR(%1)").arg(laenge > 0 ? laenge : 255);
-        case Spaltentyp::Memo: return QStringLiteral("TEXT");
-        case Spaltentyp::DatumZeit: return QStringLiteral("TIMESTAMP");
-        }
-        return {};
-    }
-    // Serializable writers; the max+1 numbering is additionally guarded by a table lock.
+    QString datumZeitTyp() const override { return QStringLiteral("TIMESTAMP"); }
+    // Serializable: of two writers that drew the same max+1, one is refused at commit.
     QString beginSchreibtransaktion() const override {
         return QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE");
     }
@@ -56,6 +34,19 @@ public:
     QDateTime zeitLesen(const QVariant& v) const override { return v.toDateTime(); }
 };
 } // namespace
+
+QString SqlDialect::typ(Spaltentyp typ, int laenge) const {
+    switch (typ) {
+    case Spaltentyp::Int: return QStringLiteral("INTEGER");
+    case Spaltentyp::SmallInt: return QStringLiteral("SMALLINT");
+    case Spaltentyp::Long: return QStringLiteral("BIGINT");
+    case Spaltentyp::Float: return QStringLiteral("DOUBLE PRECISION");
+    case Spaltentyp::Text: return QStringLiteral("VARCHAR(%1)").arg(laenge > 0 ? laenge : 255);
+    case Spaltentyp::Memo: return QStringLiteral("TEXT");
+    case Spaltentyp::DatumZeit: return datumZeitTyp();
+    }
+    return {};
+}
 
 QStringList SqlDialect::spalten(const QSqlDatabase& db, const QString& tabelle) const {
     QStringList namen;

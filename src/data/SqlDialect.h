@@ -13,7 +13,8 @@ class SqlDialect {
 public:
     virtual ~SqlDialect() = default;
     virtual QString name() const = 0;
-    virtual QString typ(Spaltentyp typ, int laenge) const = 0;
+    QString typ(Spaltentyp typ, int laenge) const;
+    virtual QString datumZeitTyp() const = 0;
     // Statement that starts a transaction which holds the write lock from its start.
     virtual QString beginSchreibtransaktion() const = 0;
     // Date-times are bound through here so that every row uses one format.

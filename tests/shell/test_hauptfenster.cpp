@@ -57,6 +57,14 @@ struct Hauptfenster : ::testing::Test {
     }
 };
 
+// The VAT rates the Austrian mode accepts.
+void oesterreichischeSaetze(Einstellungen& e) {
+    e.setzen("ed_mwst_a.Text", "20");
+    e.setzen("ed_mwst_b.Text", "10");
+    e.setzen("ed_mwst_c.Text", "13");
+    e.setzen("ed_mwst_d.Text", "0");
+}
+
 const QStringList kAlleTabs{"ts_barverkauf", "ts_tagesabrechnung", "ts_kassenjournal", "ts_journal",
                             "ts_artikel",    "ts_einstellungen",   "ts_beschleunigen", "ts_zahlungsterminal"};
 
@@ -141,10 +149,7 @@ TEST_F(Hauptfenster, OesterreichUndDeutschlandSchliessenEinanderAus) {
     vorher([](Einstellungen& e) {
         e.setzen("sw_rksv2017.StateOn", true);
         e.setzen("sw_kassensichv.StateOn", true);
-        e.setzen("ed_mwst_a.Text", "20");
-        e.setzen("ed_mwst_b.Text", "10");
-        e.setzen("ed_mwst_c.Text", "13");
-        e.setzen("ed_mwst_d.Text", "0");
+        oesterreichischeSaetze(e);
     });
     EXPECT_FALSE(starten());
     EXPECT_TRUE(antwort.texte.last().startsWith("Es kann nicht RKSV und KassenSichV"));
@@ -158,10 +163,7 @@ TEST_F(Hauptfenster, RksvNurMitEinerFirma) {
     }
     vorher([](Einstellungen& e) {
         e.setzen("sw_rksv2017.StateOn", true);
-        e.setzen("ed_mwst_a.Text", "20");
-        e.setzen("ed_mwst_b.Text", "10");
-        e.setzen("ed_mwst_c.Text", "13");
-        e.setzen("ed_mwst_d.Text", "0");
+        oesterreichischeSaetze(e);
     });
     EXPECT_FALSE(starten());
     EXPECT_EQ(antwort.texte.last(), "RKSV 2017 Funktion geht nur mit einer Firma!");

@@ -68,9 +68,9 @@ std::optional<uint64_t> integer(const Bytes &whole)
     return ok ? std::optional(v) : std::nullopt;
 }
 
-Bytes encode(const std::string &spec)
+Bytes encode(const std::string &asn1Text)
 {
-    ASN1_TYPE *t = ASN1_generate_nconf(spec.c_str(), nullptr);
+    ASN1_TYPE *t = ASN1_generate_nconf(asn1Text.c_str(), nullptr);
     if (!t)
         return {};
     unsigned char *buf = nullptr;
@@ -227,7 +227,7 @@ Bytes finishSignedData(const FinishValues &v)
     const std::string data = v.processData.empty() ? "IMPLICIT:2C,OCTETSTRING:"
                                                    : "IMPLICIT:2C,FORMAT:HEX,OCTETSTRING:" + hexLower(v.processData);
     Bytes out;
-    for (const std::string &spec : {
+    for (const std::string &asn1Text : {
              std::string("INTEGER:2"),
              std::string("OID:") + kTransactionLog,
              std::string("IMPLICIT:0C,PRINTABLESTRING:FinishTransaction"),
@@ -240,7 +240,7 @@ Bytes finishSignedData(const FinishValues &v)
              "INTEGER:" + std::to_string(v.signatureCounter),
              "INTEGER:" + std::to_string(v.logTime),
          }) {
-        Bytes e = encode(spec);
+        Bytes e = encode(asn1Text);
         if (e.empty())
             return {};
         out.insert(out.end(), e.begin(), e.end());
