@@ -4,8 +4,8 @@
 set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6serialport6-dev qt6-qpa-plugins libgl-dev
-  libssl-dev libqrencode-dev libarchive-dev libgcab-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev qt6-qpa-plugins libgl-dev
+  libsqlite3-dev libssl-dev libqrencode-dev libarchive-dev libgcab-dev
   libgtest-dev libbenchmark-dev
   zbar-tools fonts-dejavu-core
 )
