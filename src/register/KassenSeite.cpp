@@ -69,16 +69,36 @@ template <typename W> W* benannt(W* w, const QString& name) {
 QPushButton* knopf(const QString& name, const QString& text, QWidget* eltern, int hoehe = 48) {
     auto* b = benannt(new QPushButton(text, eltern), name);
     b->setMinimumHeight(hoehe);
+    b->setMinimumWidth(40); // long captions are cut rather than widening a 1024-pixel screen
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     b->setFocusPolicy(Qt::NoFocus); // touch buttons leave the focus where the scanner types
     return b;
+}
+
+// A long caption line goes on two lines, split at the blank nearest its middle.
+QString zeileUmbrechen(const QString& text) {
+    if (text.size() <= 14) return text;
+    int beste = -1;
+    for (int i = 0; i < text.size(); ++i)
+        if (text.at(i) == QLatin1Char(' ') && (beste < 0 || std::abs(i - text.size() / 2) < std::abs(beste - text.size() / 2)))
+            beste = i;
+    if (beste < 0) return text;
+    QString t = text;
+    t[beste] = QLatin1Char('\n');
+    return t;
+}
+
+QString umbrechen(const QString& text) {
+    QStringList zeilen = text.split(QLatin1Char('\n'));
+    for (QString& z : zeilen) z = zeileUmbrechen(z);
+    return zeilen.join(QLatin1Char('\n'));
 }
 
 // Windows colour values are 0x00BBGGRR.
 QString farbstil(int farbe) {
     const QColor c(farbe & 0xFF, (farbe >> 8) & 0xFF, (farbe >> 16) & 0xFF);
     const QColor text = c.lightness() < 110 ? Qt::white : Qt::black;
-    return QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid #555;border-radius:4px;}"
+    return QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid #555;border-radius:4px;padding:1px;}"
                           "QPushButton:pressed{background:%3;}")
         .arg(c.name(), text.name(), c.darker(130).name());
 }
@@ -409,14 +429,14 @@ void KassenSeite::knoepfeAnzeigen() {
     m_favoriten->setStyleSheet(farbstil(m_knoepfe.favoritenFarbe()));
     for (int i = 0; i < Knopfseiten::kGruppen; ++i) {
         const Gruppenknopf& g = m_knoepfe.gruppen().at(i);
-        m_gruppen[i]->setText(g.text);
+        m_gruppen[i]->setText(umbrechen(g.text));
         m_gruppen[i]->setToolTip(g.hinweis);
         m_gruppen[i]->setStyleSheet(farbstil(m_knoepfe.gruppenFarbe(i + 1)));
     }
     for (int i = 0; i < Knopfseiten::kArtikel; ++i) {
         const Artikelknopf& k = m_knoepfe.artikel().at(i);
         QPushButton* b = m_artikel[i];
-        b->setText(k.text);
+        b->setText(umbrechen(k.text));
         b->setToolTip(k.hinweis);
         b->setStyleSheet(farbstil(k.farbe));
         b->setProperty("Artikeldaten", k.daten ? QVariant::fromValue(*k.daten) : QVariant());

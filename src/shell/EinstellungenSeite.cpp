@@ -76,6 +76,7 @@ EinstellungenSeite::EinstellungenSeite(Einstellungen& e, QWidget* eltern)
                                                       "dann Programm neu starten."),
                                        this),
                             "me_einstellungen");
+    hinweis->setWordWrap(true);
     kasse->addRow(hinweis);
 
     auto* login = benannt(new QCheckBox(QStringLiteral("Login"), this), "cb_login");
@@ -145,7 +146,9 @@ EinstellungenSeite::EinstellungenSeite(Einstellungen& e, QWidget* eltern)
     upgrade->setVisible(false);
     connect(upgrade, &QPushButton::clicked, this, &EinstellungenSeite::upgradeAngefordert);
     links->addWidget(upgrade);
-    links->addWidget(new QLabel(QStringLiteral("If you make changes please restart application to take over changes"), this));
+    auto* neustart = new QLabel(QStringLiteral("If you make changes please restart application to take over changes"), this);
+    neustart->setWordWrap(true);
+    links->addWidget(neustart);
     links->addStretch();
 
     auto* rechts = new QVBoxLayout;
@@ -159,9 +162,12 @@ EinstellungenSeite::EinstellungenSeite(Einstellungen& e, QWidget* eltern)
 
 QWidget* EinstellungenSeite::formatleiste() {
     auto* leiste = new QWidget(this);
-    auto* l = new QHBoxLayout(leiste);
-    l->setContentsMargins(0, 0, 0, 0);
+    auto* zeilen = new QVBoxLayout(leiste);
+    zeilen->setContentsMargins(0, 0, 0, 0);
+    auto* l = new QHBoxLayout;
+    zeilen->addLayout(l);
     auto* schrift = benannt(new QFontComboBox(leiste), "cb_schriftart");
+    schrift->setMaximumWidth(200);
     connect(schrift, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
         QTextCharFormat fmt;
         fmt.setFontFamilies({f.family()});
@@ -207,6 +213,9 @@ QWidget* EinstellungenSeite::formatleiste() {
         b->setMenu(menue);
         b->setPopupMode(QToolButton::InstantPopup);
     };
+    l->addStretch();
+    l = new QHBoxLayout;
+    zeilen->addLayout(l);
     farbmenue("btn_textfarbe", QStringLiteral("Textfarbe"), false);
     farbmenue("btn_hintergrundfarbe", QStringLiteral("Hintergrund"), true);
 

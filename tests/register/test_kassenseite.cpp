@@ -77,7 +77,7 @@ TEST_F(Kasse, KassiererTipptArtikelMengeRabattUndBargeld) {
 
     klick("bg_1");
     EXPECT_EQ(static_cast<QLabel*>(w("l_bar_artikel"))->text(), "Artikelgruppe  Töpferei Huber");
-    EXPECT_TRUE(knopftext("b_1").startsWith("Kaffeebecher blau"));
+    EXPECT_TRUE(knopftext("b_1").startsWith("Kaffeebecher\nblau"));
     klick("b_1"); // 14.90
     klick("b_3"); // Müslischale 12.50
     ASSERT_EQ(positionen().size(), 2);

@@ -236,6 +236,10 @@ TEST_F(Hauptfenster, BildschirmfotosAllerTabs) {
         DemodatenAnlegen(dm);
     }
     ASSERT_TRUE(starten());
+    // Usable on a 1024×768 touch screen.
+    EXPECT_LE(f->minimumSizeHint().width(), 1024);
+    EXPECT_LE(f->minimumSizeHint().height(), 768);
+    EXPECT_EQ(f->size(), QSize(1024, 768));
     for (const char* knopf : {"b_1", "b_3", "b_5"}) QTest::mouseClick(f->findChild<QWidget*>(knopf), Qt::LeftButton);
     QTest::mouseClick(f->findChild<QWidget*>("b2"), Qt::LeftButton);
     doppelklickAufBetrag();
