@@ -126,26 +126,21 @@ QSqlQuery& Tdm_datenbank::ausfuehren(const QSqlDatabase& db, const QString& sql,
     return q;
 }
 
-void Tdm_datenbank::schreiben(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (db.driverName() != QLatin1String("QSQLITE") || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        ausfuehren(db, sql, werte);
-        return;
-    }
-    sqlite3* h = *static_cast<sqlite3* const*>(handle.data());
-    const QString schluessel = db.connectionName() + QLatin1Char('\x1f') + sql;
-    auto* st = static_cast<sqlite3_stmt*>(m_rohAnweisungen.value(schluessel));
-    auto fehlerVon = [h, &sql](int rc) {
-        return datenbankFehler(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(h)), QSqlError::StatementError,
-                                         QString::number(rc & 0xFF)),
-                               sql);
-    };
-    if (!st) {
-        const QByteArray text = sql.toUtf8();
-        const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &st, nullptr);
-        if (rc != SQLITE_OK) throw fehlerVon(rc);
-        m_rohAnweisungen.insert(schluessel, st);
-    }
+namespace {
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    if (db.driverName() != QLatin1String("QSQLITE") || !db.driver()) return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
+DatenbankFehler sqliteFehler(sqlite3* h, int rc, const QString& sql) {
+    return datenbankFehler(
+        QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(h)), QSqlError::StatementError, QString::number(rc & 0xFF)),
+        sql);
+}
+
+void binden(sqlite3_stmt* st, const QVariantList& werte) {
     for (int i = 0; i < werte.size(); ++i) {
         const QVariant& w = werte.at(i);
         const int n = i + 1;
@@ -158,23 +153,84 @@ void Tdm_datenbank::schreiben(const QSqlDatabase& db, const QString& sql, const 
         case QMetaType::ULongLong: sqlite3_bind_int64(st, n, w.toLongLong()); break;
         case QMetaType::Double: sqlite3_bind_double(st, n, w.toDouble()); break;
         default: {
-            const QString t = w.toString();
-            sqlite3_bind_text16(st, n, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            const QByteArray t = w.toString().toUtf8();
+            sqlite3_bind_text(st, n, t.constData(), int(t.size()), SQLITE_TRANSIENT);
         }
         }
     }
+}
+} // namespace
+
+void* Tdm_datenbank::rohAnweisung(const QSqlDatabase& db, const QString& sql) {
+    sqlite3* h = sqliteHandle(db);
+    if (!h) return nullptr;
+    const QString schluessel = db.connectionName() + QLatin1Char('\x1f') + sql;
+    auto* st = static_cast<sqlite3_stmt*>(m_rohAnweisungen.value(schluessel));
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &st, nullptr);
+        if (rc != SQLITE_OK) throw sqliteFehler(h, rc, sql);
+        m_rohAnweisungen.insert(schluessel, st);
+    }
+    return st;
+}
+
+void Tdm_datenbank::schreiben(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
+    auto* st = static_cast<sqlite3_stmt*>(rohAnweisung(db, sql));
+    if (!st) {
+        ausfuehren(db, sql, werte);
+        return;
+    }
+    binden(st, werte);
     const int rc = sqlite3_step(st);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw fehlerVon(rc);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw sqliteFehler(sqlite3_db_handle(st), rc, sql);
+}
+
+QList<QVariantList> Tdm_datenbank::lesen(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
+    QList<QVariantList> zeilen;
+    auto* st = static_cast<sqlite3_stmt*>(rohAnweisung(db, sql));
+    if (!st) {
+        QSqlQuery& q = ausfuehren(db, sql, werte);
+        const int spalten = q.record().count();
+        while (q.next()) {
+            QVariantList z;
+            z.reserve(spalten);
+            for (int i = 0; i < spalten; ++i) z << q.value(i);
+            zeilen << z;
+        }
+        q.finish();
+        return zeilen;
+    }
+    binden(st, werte);
+    const int spalten = sqlite3_column_count(st);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVariantList z;
+        z.reserve(spalten);
+        for (int i = 0; i < spalten; ++i) {
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_INTEGER: z << QVariant(qint64(sqlite3_column_int64(st, i))); break;
+            case SQLITE_FLOAT: z << QVariant(sqlite3_column_double(st, i)); break;
+            case SQLITE_NULL: z << QVariant(); break;
+            default:
+                z << QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                                sqlite3_column_bytes(st, i)));
+            }
+        }
+        zeilen << z;
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) throw sqliteFehler(sqlite3_db_handle(st), rc, sql);
+    return zeilen;
 }
 
 int Tdm_datenbank::maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte) {
-    QSqlQuery& q = ausfuehren(db, sql, werte);
-    if (!q.next()) return -1;
-    const int naechste = q.value(0).toInt() + 1; // MAX over no rows reads as 0
-    q.finish();
-    return naechste;
+    const QList<QVariantList> z = lesen(db, sql, werte);
+    if (z.isEmpty() || z.first().isEmpty()) return -1;
+    return z.first().first().toInt() + 1; // MAX over no rows reads as 0
 }
 
 int Tdm_datenbank::NaechsteBarverkaufNr() {

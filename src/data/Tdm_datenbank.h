@@ -77,6 +77,8 @@ public:
     // The same for a statement that returns no rows and runs many times in a row
     // (the rows of a sale): on SQLite straight through the driver's own handle.
     void schreiben(const QSqlDatabase& db, const QString& sql, const QVariantList& werte);
+    // All rows of a small query as values, the same way (used on the completion's hot path).
+    QList<QVariantList> lesen(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
 
     int NaechsteBarverkaufNr();
     int NeueBarverkaufspositionID();
@@ -104,6 +106,7 @@ public:
     void wartezeitSetzen(int millisekunden);
 
 private:
+    void* rohAnweisung(const QSqlDatabase& db, const QString& sql); // sqlite3_stmt*, null off SQLite
     int maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
     void schliessen(const QString& name) noexcept;
 

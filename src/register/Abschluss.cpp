@@ -79,41 +79,42 @@ QList<Abschluss::Lokalzeile> Abschluss::lokaleZeilen() {
         return QStringLiteral("select %1 from Artikelpositionen order by ID_Artikelposition").arg(s.join(QStringLiteral(", ")));
     }();
     QList<Lokalzeile> zeilen;
-    QSqlQuery& q = m_dm.ausfuehren(m_dm.lokal(), sql);
-    while (q.next()) {
+    for (const QVariantList& w : m_dm.lesen(m_dm.lokal(), sql)) {
         Lokalzeile z;
-        z.artikel = q.value(0).toString();
-        z.menge = q.value(1).toDouble();
-        z.preis = q.value(2).toDouble();
-        z.rabatt = q.value(3).toDouble();
-        z.einkaufspreis = q.value(4).toDouble();
-        z.groessenbezeichnung = q.value(5).toString();
-        z.seriennummer = q.value(6).toString();
-        z.anzahlTickets = q.value(7).toInt();
-        z.zusatztext1 = q.value(8).toString();
-        for (int i = 0; i < 30; ++i) z.mengen[i] = q.value(9 + i).toDouble();
+        z.artikel = w.at(0).toString();
+        z.menge = w.at(1).toDouble();
+        z.preis = w.at(2).toDouble();
+        z.rabatt = w.at(3).toDouble();
+        z.einkaufspreis = w.at(4).toDouble();
+        z.groessenbezeichnung = w.at(5).toString();
+        z.seriennummer = w.at(6).toString();
+        z.anzahlTickets = w.at(7).toInt();
+        z.zusatztext1 = w.at(8).toString();
+        for (int i = 0; i < 30; ++i) z.mengen[i] = w.at(9 + i).toDouble();
         zeilen << z;
     }
-    q.finish();
     return zeilen;
 }
 
-Abschluss::Artikelsteuer Abschluss::steuer(const QString& artikel) {
-    auto it = m_steuern.constFind(artikel);
-    if (it != m_steuern.constEnd()) return *it;
-    Artikelsteuer s;
-    QSqlQuery& q = m_dm.ausfuehren(
-        m_dm.haupt(), QStringLiteral("select MWST, NichtSteuerpflichtig from Artikelstamm\nwhere\nArtikel =:partikel"),
-        {artikel});
-    if (q.next()) {
-        s.gefunden = true;
-        s.mwst = q.value(0).toInt();
-        s.nichtSteuerpflichtig = q.value(1).toInt() == 1;
+void Abschluss::steuernLesen() {
+    // One query for all articles of the sale.
+    m_steuern.clear();
+    QStringList artikel;
+    for (const Lokalzeile& z : m_zeilen)
+        if (!artikel.contains(z.artikel)) artikel << z.artikel;
+    for (qsizetype von = 0; von < artikel.size(); von += 50) {
+        const QStringList teil = artikel.mid(von, 50);
+        QStringList platz;
+        QVariantList werte;
+        for (const QString& a : teil) platz << QStringLiteral("?"), werte << a;
+        const QString sql = QStringLiteral("select Artikel, MWST, NichtSteuerpflichtig from Artikelstamm where Artikel in (%1)")
+                                .arg(platz.join(QLatin1Char(',')));
+        for (const QVariantList& z : m_dm.lesen(m_dm.haupt(), sql, werte))
+            m_steuern.insert(z.at(0).toString(), {true, z.at(1).toInt(), z.at(2).toInt() == 1});
     }
-    q.finish();
-    m_steuern.insert(artikel, s);
-    return s;
 }
+
+Abschluss::Artikelsteuer Abschluss::steuer(const QString& artikel) const { return m_steuern.value(artikel); }
 
 TMwStAufteilung Abschluss::MwStAufteilen(const TMwStSaetze& saetze, bool fuenfCent) {
     m_zeilen = lokaleZeilen();
@@ -121,7 +122,7 @@ TMwStAufteilung Abschluss::MwStAufteilen(const TMwStSaetze& saetze, bool fuenfCe
 }
 
 TMwStAufteilung Abschluss::aufteilen(const TMwStSaetze& saetze, bool fuenfCent) {
-    m_steuern.clear();
+    steuernLesen();
     std::array<double, 4> brutto{};
     double gesamt = 0;
     for (const Lokalzeile& z : m_zeilen) {
@@ -257,7 +258,8 @@ void Abschluss::zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze) 
     const SqlDialect& d = m_dm.dialekt();
     const double betrag = RundenAufCent(k.gesamtbetrag);
     const bool nullpreise = m_e.an(QStringLiteral("cb_nullpreise.Checked"));
-    const QVariant erfassung = d.zeit(k.zeit), offen = d.zeit(Nullzeit());
+    const QVariant erfassung = d.zeit(k.zeit), offen = d.zeit(Nullzeit()),
+                   gestempelt = d.zeit(QDateTime::currentDateTime());
     int id = m_dm.NeueBarverkaufspositionID();
     int position = 0;
     for (const Lokalzeile& z : m_zeilen) {
@@ -270,7 +272,7 @@ void Abschluss::zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze) 
         const double satz = (s.mwst >= 1 && s.mwst <= 4) ? saetze.satz(s.mwst) : 0;
         QVariantList werte{
             id++, k.firma, k.periode, k.nummer, position, 0, k.kassa, QString(), erfassung, 0, z.artikel, z.menge,
-            z.preis, z.rabatt, z.einkaufspreis, 0, QString(), d.zeit(QDateTime::currentDateTime()), offen, betrag,
+            z.preis, z.rabatt, z.einkaufspreis, 0, QString(), gestempelt, offen, betrag,
             k.zahlungsart, k.zahlungsart == 0 ? betrag : 0.0, 0, 0, RundenAufCent(k.mwst.MwStA),
             RundenAufCent(k.mwst.MwStB), RundenAufCent(k.mwst.MwStC), RundenAufCent(k.mwst.MwStD), k.mwst.NettoA,
             k.mwst.NettoB, k.mwst.NettoC, k.mwst.NettoD, -1, -1, z.groessenbezeichnung, z.seriennummer,

@@ -104,7 +104,8 @@ private:
     };
     QList<Lokalzeile> lokaleZeilen();
     TMwStAufteilung aufteilen(const TMwStSaetze& saetze, bool fuenfCent);
-    Artikelsteuer steuer(const QString& artikel);
+    void steuernLesen();
+    Artikelsteuer steuer(const QString& artikel) const;
     void zeilenSchreiben(Abschlusskontext& k, const TMwStSaetze& saetze);
     bool schrittAusfuehren(Abschlussschritt stelle, Abschlusskontext& k);
     void ablehnen(const QString& text, bool protokollieren = false);

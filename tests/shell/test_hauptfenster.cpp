@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -98,6 +99,14 @@ TEST_F(Hauptfenster, PinBeimStartUndVorDerVerwaltungsansicht) {
     doppelklickAufBetrag();
     EXPECT_EQ(sichtbareTabs(), QStringList{"ts_barverkauf"});
     EXPECT_EQ(antwort.texte.last(), "falscher PIN!");
+
+    // The keyboard does not reach the hidden tabs either.
+    auto* pc = f->findChild<QTabWidget*>("pc_main");
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(pc, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(pc->tabBar(), Qt::Key_Right);
+    }
+    EXPECT_EQ(pc->currentWidget()->objectName(), "ts_barverkauf");
 
     antwort.pin = "2468";
     doppelklickAufBetrag();
