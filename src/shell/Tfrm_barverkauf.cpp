@@ -101,6 +101,10 @@ void Tfrm_barverkauf::aufbauen() {
 
     m_fuss->setVisible(m_zustand.Verwaltungsmodus);
     for (const char* t : kVerwaltungsTabs) tabSichtbar(t, false);
+    // Whatever way a page change comes, the cashier view shows only the register.
+    connect(m_pcMain, &QTabWidget::currentChanged, this, [this](int) {
+        if (!m_zustand.Verwaltungsmodus && m_pcMain->currentWidget() != m_kasse) m_pcMain->setCurrentWidget(m_kasse);
+    });
 }
 
 void Tfrm_barverkauf::einstellungenSeitenAufbauen(QTabWidget* innen) {
@@ -122,8 +126,12 @@ void Tfrm_barverkauf::einstellungenSeitenAufbauen(QTabWidget* innen) {
 }
 
 void Tfrm_barverkauf::tabSichtbar(const char* name, bool sichtbar) {
-    for (int i = 0; i < m_pcMain->count(); ++i)
-        if (m_pcMain->widget(i)->objectName() == QLatin1String(name)) m_pcMain->setTabVisible(i, sichtbar);
+    for (int i = 0; i < m_pcMain->count(); ++i) {
+        if (m_pcMain->widget(i)->objectName() != QLatin1String(name)) continue;
+        // A hidden tab must not be reachable by keyboard either (Ctrl+Tab, arrow keys).
+        m_pcMain->setTabEnabled(i, sichtbar);
+        m_pcMain->setTabVisible(i, sichtbar);
+    }
 }
 
 void Tfrm_barverkauf::showEvent(QShowEvent* ereignis) {
@@ -213,8 +221,7 @@ bool Tfrm_barverkauf::startAblauf() {
     m_dm->SchemaAktualisieren();
     protokoll(QStringLiteral("KASSENSTART"));
 
-    m_fuss->setVisible(m_zustand.Verwaltungsmodus);
-    for (const char* t : kVerwaltungsTabs) tabSichtbar(t, m_zustand.Verwaltungsmodus);
+    VerwaltungsansichtAnzeigen();
 
     if (rksv) {
         QSqlQuery& firmen = m_dm->ausfuehren(m_dm->haupt(), QStringLiteral("select count(*) from Firmenstamm"));
@@ -262,6 +269,7 @@ void Tfrm_barverkauf::informationstextSpeichern() noexcept {
 void Tfrm_barverkauf::VerwaltungsansichtAnzeigen() {
     m_fuss->setVisible(m_zustand.Verwaltungsmodus);
     for (const char* t : kVerwaltungsTabs) tabSichtbar(t, m_zustand.Verwaltungsmodus);
+    if (!m_zustand.Verwaltungsmodus) m_pcMain->setCurrentWidget(m_kasse);
 }
 
 void Tfrm_barverkauf::lbl_betragDblClick() {

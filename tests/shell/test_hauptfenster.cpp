@@ -81,8 +81,11 @@ TEST_F(Hauptfenster, KassiereransichtUndVerwaltungsansichtPerDoppelklick) {
     EXPECT_TRUE(f->findChild<QWidget*>("pnl_fuss2")->isVisible());
     EXPECT_EQ(antwort.pinAbfragen, 0); // no login configured
 
+    // Leaving the administration view from another tab goes back to the register.
+    f->findChild<QTabWidget*>("pc_main")->setCurrentIndex(5);
     doppelklickAufBetrag();
     EXPECT_EQ(sichtbareTabs(), QStringList{"ts_barverkauf"});
+    EXPECT_EQ(f->findChild<QTabWidget*>("pc_main")->currentWidget()->objectName(), "ts_barverkauf");
     EXPECT_EQ(protokollZeilen("KASSENSTART"), 1);
 }
 
