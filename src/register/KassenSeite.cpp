@@ -21,6 +21,8 @@
 #include <QTextBrowser>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 // The positions of the sale as the register grid shows them.
 class PositionenModell : public QAbstractTableModel {
@@ -72,6 +74,8 @@ QPushButton* knopf(const QString& name, const QString& text, QWidget* eltern, in
     b->setMinimumWidth(40); // long captions are cut rather than widening a 1024-pixel screen
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     b->setFocusPolicy(Qt::NoFocus); // touch buttons leave the focus where the scanner types
+    // Styled buttons do not take their parent's font: they scale on their own.
+    b->setProperty("basisPunkte", b->font().pointSizeF() > 0 ? b->font().pointSizeF() : 9.0);
     return b;
 }
 
@@ -112,6 +116,7 @@ QLineEdit* betragsfeld(const QString& name, QWidget* eltern, int punkte) {
     f.setPointSize(punkte);
     f.setBold(true);
     ed->setFont(f);
+    ed->setProperty("basisPunkte", punkte);
     return ed;
 }
 } // namespace
@@ -131,6 +136,7 @@ KassenSeite::KassenSeite(Einstellungen& e, Tdm_datenbank& dm, Kundenanzeige& anz
         if (!ok) return std::nullopt;
         return t;
     };
+    m_basisPunkte = font().pointSizeF() > 0 ? font().pointSizeF() : 9.0;
     auto* haupt = new QHBoxLayout(this);
     haupt->setContentsMargins(2, 2, 2, 2);
     haupt->addWidget(erfassungsbereich(), 5);
@@ -166,7 +172,9 @@ QWidget* KassenSeite::erfassungsbereich() {
     const char* mwstNamen[] = {"ed_mwsta", "ed_mwstb", "ed_mwstc", "ed_mwstd"};
     for (int i = 0; i < 4; ++i) {
         m_mwst[i] = betragsfeld(QLatin1String(mwstNamen[i]), w, 8);
-        m_mwst[i]->setFont(QFont());
+        QFont klein = m_mwst[i]->font();
+        klein.setBold(false);
+        m_mwst[i]->setFont(klein);
         mwst->addWidget(new QLabel(QStringLiteral("MwSt %1").arg(QChar(u'A' + i)), w));
         mwst->addWidget(m_mwst[i]);
     }
@@ -354,6 +362,7 @@ QWidget* KassenSeite::knopfbereich() {
     tf.setPointSize(14);
     tf.setBold(true);
     m_titel->setFont(tf);
+    m_titel->setProperty("basisPunkte", 14);
     l->addWidget(m_titel, 0, 0, 1, 4);
 
     for (int i = 0; i < Knopfseiten::kArtikel; ++i) {
@@ -468,6 +477,21 @@ void KassenSeite::geldpanelWaehlen() {
     auto* stapel = static_cast<QStackedLayout*>(m_euro->parentWidget()->layout());
     const int wahl = m_e.zahl(QStringLiteral("rg_banknoten.ItemIndex"));
     stapel->setCurrentWidget(wahl == 1 ? m_franken : wahl == 2 ? m_zahlen : m_euro);
+}
+
+void KassenSeite::skalieren(double faktor) {
+    auto punkte = [faktor](double basis) { return std::clamp(int(std::lround(basis * faktor)), 8, 48); };
+    QFont f = font();
+    f.setPointSize(punkte(m_basisPunkte));
+    setFont(f);
+    // Fields with a size of their own keep their proportion to the rest.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const QVariant basis = w->property("basisPunkte");
+        if (!basis.isValid()) continue;
+        QFont eigene = w->font();
+        eigene.setPointSize(punkte(basis.toDouble()));
+        w->setFont(eigene);
+    }
 }
 
 void KassenSeite::starten() {

@@ -50,6 +50,8 @@ public:
     // Start-up: scanner field, money panel and captions, button pages, a new sale.
     void starten();
     void barcodeFokus();
+    // Fonts follow the screen size: factor 1 is a 1024×768 screen; 8 to 48 points.
+    void skalieren(double faktor);
     void btn_neuerbarverkaufClick();
     void btn_barverkauf_abbrechenClick();
     // The five completion buttons share this handler.
@@ -82,6 +84,7 @@ private:
     Verkauf* m_verkauf;
     std::unique_ptr<Abschluss> m_abschluss;
     int m_letzteNummer = -1;
+    double m_basisPunkte = 9.0;
     std::map<Zahlknopf, QPushButton*> m_zahlknoepfe;
     Knopfseiten m_knoepfe;
     PositionenModell* m_modell;

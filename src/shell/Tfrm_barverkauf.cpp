@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -132,6 +133,12 @@ void Tfrm_barverkauf::tabSichtbar(const char* name, bool sichtbar) {
         m_pcMain->setTabEnabled(i, sichtbar);
         m_pcMain->setTabVisible(i, sichtbar);
     }
+}
+
+void Tfrm_barverkauf::resizeEvent(QResizeEvent* ereignis) {
+    QWidget::resizeEvent(ereignis);
+    // The register grows with its screen: 1024×768 is the smallest it is laid out for.
+    m_kasse->skalieren(std::max(1.0, std::min(width() / 1024.0, height() / 768.0)));
 }
 
 void Tfrm_barverkauf::showEvent(QShowEvent* ereignis) {

@@ -40,6 +40,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* ereignis) override;
+    void resizeEvent(QResizeEvent* ereignis) override;
     void closeEvent(QCloseEvent* ereignis) override;
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
 

@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -248,10 +249,23 @@ TEST_F(Hauptfenster, BildschirmfotosAllerTabs) {
         DemodatenAnlegen(dm);
     }
     ASSERT_TRUE(starten());
+    QDir().mkpath(QStringLiteral(ORVENPOS_BIN_DIR "/../screenshots"));
     // Usable on a 1024×768 touch screen.
     EXPECT_LE(f->minimumSizeHint().width(), 1024);
     EXPECT_LE(f->minimumSizeHint().height(), 768);
     EXPECT_EQ(f->size(), QSize(1024, 768));
+    // A larger screen gets larger writing, in proportion.
+    auto* gesamt = f->findChild<QWidget*>("ed_gesamtbetrag");
+    auto* knopf = f->findChild<QWidget*>("b_1");
+    const int gesamtKlein = gesamt->font().pointSize(), knopfKlein = knopf->font().pointSize();
+    f->resize(1600, 1200);
+    QTest::qWait(20);
+    f->grab().toImage().save(QStringLiteral(ORVENPOS_BIN_DIR "/../screenshots/ts_barverkauf_1600x1200.png"));
+    f->resize(2048, 1536);
+    EXPECT_EQ(gesamt->font().pointSize(), 2 * gesamtKlein);
+    EXPECT_EQ(knopf->font().pointSize(), std::clamp(2 * knopfKlein, 8, 48));
+    f->resize(1024, 768);
+    EXPECT_EQ(gesamt->font().pointSize(), gesamtKlein);
     for (const char* knopf : {"b_1", "b_3", "b_5"}) QTest::mouseClick(f->findChild<QWidget*>(knopf), Qt::LeftButton);
     QTest::mouseClick(f->findChild<QWidget*>("b2"), Qt::LeftButton);
     doppelklickAufBetrag();
