@@ -351,6 +351,11 @@ TEinstellungen Tdm_datenbank::EinstellungenLesen() {
     return e;
 }
 
+int Tdm_datenbank::FirmenAnzahl() {
+    const QList<QVariantList> z = lesen(haupt(), QStringLiteral("select count(*) from Firmenstamm"));
+    return z.isEmpty() ? 0 : z.first().first().toInt();
+}
+
 void Tdm_datenbank::KassenIDSpeichern(const QString& kassenId) {
     QSqlDatabase db = haupt();
     if (!dialekt().spalten(db, QStringLiteral("Einstellungen")).contains(QLatin1String("KassenID"), Qt::CaseInsensitive))

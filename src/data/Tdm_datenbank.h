@@ -89,6 +89,8 @@ public:
     QString ArtikelVonBarcode(const QString& barcode); // "-17" when unknown
 
     TEinstellungen EinstellungenLesen();
+    // Rows of the company table (the Austrian mode allows exactly one).
+    int FirmenAnzahl();
     void KassenIDSpeichern(const QString& kassenId);
     void RKSVSpeichern(bool an);
 

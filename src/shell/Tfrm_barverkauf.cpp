@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -230,12 +229,9 @@ bool Tfrm_barverkauf::startAblauf() {
 
     VerwaltungsansichtAnzeigen();
 
-    if (rksv) {
-        QSqlQuery& firmen = m_dm->ausfuehren(m_dm->haupt(), QStringLiteral("select count(*) from Firmenstamm"));
-        if (firmen.next() && firmen.value(0).toInt() > 1) {
-            startAbbrechen(QStringLiteral("RKSV 2017 Funktion geht nur mit einer Firma!"));
-            return false;
-        }
+    if (rksv && m_dm->FirmenAnzahl() > 1) {
+        startAbbrechen(QStringLiteral("RKSV 2017 Funktion geht nur mit einer Firma!"));
+        return false;
     }
     QLabel* leser = m_kasse->kartenleser();
     leser->setProperty("tag", 0);
