@@ -70,8 +70,6 @@ public:
     const SqlDialect& dialekt() const { return *m_dialekt; }
     const SqlDialect& lokalDialekt() const { return *m_lokalDialekt; }
 
-    // A prepared statement kept for reuse on the given connection; bind and exec it.
-    QSqlQuery& abfrage(const QSqlDatabase& db, const QString& sql);
     // Prepares, binds and runs; throws DatenbankFehler with the statement's error.
     QSqlQuery& ausfuehren(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
     // The same for a statement that returns no rows and runs many times in a row
@@ -108,6 +106,8 @@ public:
     void wartezeitSetzen(int millisekunden);
 
 private:
+    // A prepared statement kept for reuse on the given connection.
+    QSqlQuery& abfrage(const QSqlDatabase& db, const QString& sql);
     void* rohAnweisung(const QSqlDatabase& db, const QString& sql); // sqlite3_stmt*, null off SQLite
     int maxPlusEins(const QSqlDatabase& db, const QString& sql, const QVariantList& werte = {});
     void schliessen(const QString& name) noexcept;

@@ -34,8 +34,6 @@ QString einfuegeAnweisung() {
         .arg(spalten.join(QStringLiteral(", ")), platz.join(QStringLiteral(", ")));
 }
 
-double satzFuer(const TMwStSaetze& m, int kategorie) { return m.satz(kategorie); }
-
 } // namespace
 
 int ZahlungsartVon(Zahlknopf knopf) {
@@ -133,7 +131,7 @@ TMwStAufteilung Abschluss::aufteilen(const TMwStSaetze& saetze, bool fuenfCent) 
     }
     std::array<double, 4> mwst{}, netto{};
     for (int i = 0; i < 4; ++i) {
-        const double satz = satzFuer(saetze, i + 1);
+        const double satz = saetze.satz(i + 1);
         mwst[i] = RundenAufCent(satz / 100.0 * NettoAusBrutto(satz, brutto[i]));
         netto[i] = brutto[i] - mwst[i];
     }
